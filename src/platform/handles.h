@@ -1,0 +1,147 @@
+// One owner for each Win32 resource: small move-only RAII types, written once
+// and used everywhere (registry keys, kernel handles, modules, file mappings and
+// their views, printer handles, threads).
+#pragma once
+#include <windows.h>
+#include <winspool.h>
+
+#include <utility>
+
+namespace moni {
+
+// Traits: `type`, `Empty()` (the value that owns nothing), `IsEmpty(v)` and
+// `Close(v)`.
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using type = typename Traits::type;
+
+  UniqueHandle() noexcept : m_value(Traits::Empty()) {}
+  explicit UniqueHandle(type value) noexcept : m_value(value) {}
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : m_value(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ~UniqueHandle() { reset(); }
+
+  type get() const noexcept { return m_value; }
+  bool valid() const noexcept { return !Traits::IsEmpty(m_value); }
+  explicit operator bool() const noexcept { return valid(); }
+
+  // Closes what it owns and takes `value`.
+  void reset(type value = Traits::Empty()) noexcept {
+    type old = std::exchange(m_value, value);
+    if (!Traits::IsEmpty(old)) Traits::Close(old);
+  }
+  // Gives up ownership without closing.
+  type release() noexcept { return std::exchange(m_value, Traits::Empty()); }
+  // For out-parameters: closes what it owns and returns where to store the new value.
+  type* put() noexcept {
+    reset();
+    return &m_value;
+  }
+
+ private:
+  type m_value;
+};
+
+namespace handle_traits {
+
+struct Kernel {  // CreateFile, CreateEvent, CreateMutex, OpenProcess, ...: NULL or INVALID_HANDLE_VALUE mean none
+  using type = HANDLE;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
+  static void Close(type h) { CloseHandle(h); }
+};
+struct RegistryKey {
+  using type = HKEY;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) { RegCloseKey(h); }
+};
+struct Module {
+  using type = HMODULE;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) { FreeLibrary(h); }
+};
+struct MappedView {
+  using type = void*;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type p) { return p == nullptr; }
+  static void Close(type p) { UnmapViewOfFile(p); }
+};
+struct Printer {
+  using type = HANDLE;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) { ClosePrinter(h); }
+};
+struct FindFile {
+  using type = HANDLE;
+  static type Empty() { return INVALID_HANDLE_VALUE; }
+  static bool IsEmpty(type h) { return h == INVALID_HANDLE_VALUE || h == nullptr; }
+  static void Close(type h) { FindClose(h); }
+};
+struct GlobalMemory {
+  using type = HGLOBAL;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) { GlobalFree(h); }
+};
+
+}  // namespace handle_traits
+
+using KernelHandle = UniqueHandle<handle_traits::Kernel>;
+using RegKey = UniqueHandle<handle_traits::RegistryKey>;
+using Module = UniqueHandle<handle_traits::Module>;
+using FileMapping = KernelHandle;
+using MappedView = UniqueHandle<handle_traits::MappedView>;
+using PrinterHandle = UniqueHandle<handle_traits::Printer>;
+using FindHandle = UniqueHandle<handle_traits::FindFile>;
+using GlobalBlock = UniqueHandle<handle_traits::GlobalMemory>;
+
+// A thread that its owner joins: the destructor waits for the thread to end
+// before the handle is closed, so nothing the thread uses is destroyed under it.
+// Whoever owns a Thread makes the thread end first (a stop flag, a message).
+class Thread {
+ public:
+  Thread() = default;
+  explicit Thread(HANDLE h) noexcept : m_handle(h) {}
+  Thread(Thread&&) noexcept = default;
+  Thread& operator=(Thread&& other) noexcept {
+    if (this != &other) {
+      join();
+      m_handle = std::move(other.m_handle);
+    }
+    return *this;
+  }
+  ~Thread() { join(); }
+
+  // Starts fn(arg) on a new thread; false when it could not be created.
+  bool start(LPTHREAD_START_ROUTINE fn, void* arg) noexcept {
+    join();
+    m_handle.reset(CreateThread(nullptr, 0, fn, arg, 0, nullptr));
+    return m_handle.valid();
+  }
+  // Waits up to `ms`; true when the thread has ended (or there is none).
+  bool wait(DWORD ms) const noexcept {
+    return !m_handle.valid() || WaitForSingleObject(m_handle.get(), ms) == WAIT_OBJECT_0;
+  }
+  void join() noexcept {
+    if (m_handle.valid()) {
+      WaitForSingleObject(m_handle.get(), INFINITE);
+      m_handle.reset();
+    }
+  }
+  HANDLE get() const noexcept { return m_handle.get(); }
+  bool valid() const noexcept { return m_handle.valid(); }
+
+ private:
+  KernelHandle m_handle;
+};
+
+}  // namespace moni

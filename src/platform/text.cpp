@@ -1,0 +1,35 @@
+#include "platform/text.h"
+
+#include <climits>
+
+namespace moni {
+
+bool WideToAnsi(std::wstring_view text, std::string& out) {
+  out.clear();
+  if (text.empty()) return true;
+  if (text.size() > INT_MAX) return false;
+  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return false;
+  out.resize(static_cast<size_t>(n));
+  if (WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr) != n) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+bool AnsiToWide(std::string_view text, std::wstring& out) {
+  out.clear();
+  if (text.empty()) return true;
+  if (text.size() > INT_MAX) return false;
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (n <= 0) return false;
+  out.resize(static_cast<size_t>(n));
+  if (MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n) != n) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace moni

@@ -1,0 +1,63 @@
+// Helpers shared by the Windows tests: per-test temporary files and reading
+// files whole. Tests run in parallel in one prefix, so every name carries the
+// test's name and the process id.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "platform/handles.h"
+
+namespace moni::test {
+
+// "<test name>_<process id>", unique among the tests running at once.
+inline std::wstring UniqueTestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::wstring name;
+  for (const char* p = info ? info->name() : "test"; *p; ++p) name.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+  return name + L"_" + std::to_wstring(GetCurrentProcessId());
+}
+
+inline std::wstring TempFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, folder);
+  return folder;
+}
+
+// A file of this test alone in the temporary folder, absent at first and
+// deleted afterwards.
+class TempFile {
+ public:
+  explicit TempFile(const std::wstring& prefix, const std::wstring& suffix = L".log")
+      : m_path(TempFolder() + prefix + UniqueTestName() + suffix) {
+    DeleteFileW(m_path.c_str());
+  }
+  ~TempFile() { DeleteFileW(m_path.c_str()); }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const std::wstring& path() const { return m_path; }
+  bool exists() const { return GetFileAttributesW(m_path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+ private:
+  std::wstring m_path;
+};
+
+// The whole file, or empty when it cannot be opened.
+inline std::string ReadFileBytes(const std::wstring& path) {
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string bytes;
+  char buf[4096];
+  DWORD got = 0;
+  while (file.valid() && ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
+  return bytes;
+}
+
+// An export of a loaded library as a function pointer of type Fn, or null.
+template <typename Fn>
+Fn ProcOf(const Module& lib, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib.get(), name)));
+}
+
+}  // namespace moni::test
