@@ -4,10 +4,13 @@
 
 #include <cstdio>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "platform/handles.h"
+#include "commands.h"
+#include "platform/text.h"
+#include "platform/text_core.h"
+
+namespace monictl {
 
 namespace {
 
@@ -15,29 +18,17 @@ constexpr const char* kUsage =
     "usage: monictl COMMAND [ARGS]\n"
     "\n"
     "commands:\n"
-    "  exports [--json]   load monicore.dll and list which of its exports a host finds\n"
-    "  --version          the versions of monictl and of the monicore.dll next to it\n"
-    "  --help             this text\n"
+    "  status PRINTER [--json]   one status reply of the printer (the one-shot query):\n"
+    "                            the result code and the reply in hexadecimal\n"
+    "  setupdata FILE [--driver-dir DIR] [--system-dir DIR] --json\n"
+    "                            what the monitor reads from a setup data file\n"
+    "  setupdata FILE [--driver-dir DIR] [--system-dir DIR] --get REGPATH NAME\n"
+    "                            one value of it (exit code 1 when not found)\n"
+    "  exports [--json]          which of monicore.dll's exports a host finds\n"
+    "  --version                 the versions of monictl and of the monicore.dll beside it\n"
+    "  --help                    this text\n"
     "\n"
-    "exit codes: 0 success, 1 the command's check failed, 2 usage error\n";
-
-constexpr const char* kExportNames[] = {
-    "PrSetRegDefaultValue", "PrReleaseRegistry",      "PrMonitoringStart",        "PrGetChannel",
-    "PrCheckModelID",       "PrGetStatus",            "PrMonitoringEnd",          "PrGetTimerValue",
-    "PrGetPrinterStatus",   "PrGetPrinterStatus2",    "PrReleasePrinterStatus",   "PrStartView",
-    "PrStartPreference",    "PrDocumentProperties",   "PrDisplaySpoolJob",        "PrEntryIconDlg",
-    "PrIconInstall",        "PrKioskaPopUp",          "PrKiosSameDrvs",           "PrPackagePopUp",
-    "PrCheckGenuineCartridgeA", "PrCheckGenuineCartridgeW",
-};
-
-// The folder of monictl.exe, where monicore.dll is installed beside it.
-std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  path.resize(n);
-  const size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
+    "exit codes: 0 success, 1 the command's check or lookup failed, 2 usage error\n";
 
 std::string FileVersion(const std::wstring& file) {
   DWORD ignored = 0;
@@ -54,49 +45,69 @@ std::string FileVersion(const std::wstring& file) {
   return text;
 }
 
-int CmdVersion() {
-  printf("monictl %s\nmonicore.dll %s\n", MONI_VERSION, FileVersion(ProgramFolder() + L"monicore.dll").c_str());
-  return 0;
-}
-
-int CmdExports(bool json) {
-  moni::Module lib(LoadLibraryW((ProgramFolder() + L"monicore.dll").c_str()));
-  if (!lib) {
-    if (json) printf("{\"loaded\":false,\"error\":%lu}\n", GetLastError());
-    else fprintf(stderr, "monictl: monicore.dll could not be loaded (error %lu)\n", GetLastError());
-    return 1;
-  }
-  int found = 0;
-  const int total = static_cast<int>(std::size(kExportNames));
-  if (json) printf("{\"loaded\":true,\"exports\":[");
-  for (int i = 0; i < total; ++i) {
-    const bool present = GetProcAddress(lib.get(), kExportNames[i]) != nullptr;
-    found += present;
-    if (json) printf("%s{\"name\":\"%s\",\"present\":%s}", i ? "," : "", kExportNames[i], present ? "true" : "false");
-    else printf("  %-26s %s\n", kExportNames[i], present ? "present" : "MISSING");
-  }
-  if (json) printf("],\"found\":%d,\"expected\":%d}\n", found, total);
-  else printf("monicore.dll exports %d of the %d functions hosts call\n", found, total);
-  return found == total ? 0 : 1;
-}
-
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  std::vector<std::wstring_view> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] == L"--help" || args[0] == L"-h") {
-    fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == L"--version") return CmdVersion();
-  if (args[0] == L"exports") {
-    const bool json = args.size() > 1 && args[1] == L"--json";
-    if (args.size() > (json ? 2u : 1u)) {
-      fputs(kUsage, stderr);
-      return 2;
+std::wstring ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
     }
-    return CmdExports(json);
+    path.resize(path.size() * 2);
   }
-  fprintf(stderr, "monictl: unknown command \"%ls\"\n\n%s", std::wstring(args[0]).c_str(), kUsage);
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+int UsageError(const char* message) {
+  if (message && *message) fprintf(stderr, "monictl: %s\n\n", message);
+  fputs(kUsage, stderr);
   return 2;
+}
+
+std::string Utf8(const std::wstring& text) { return moni::NarrowUtf8(moni::ToU16(text)); }
+
+std::string JsonString(const std::wstring& text) {
+  std::string out = "\"";
+  for (char c : Utf8(text)) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char esc[8];
+          snprintf(esc, sizeof esc, "\\u%04x", static_cast<unsigned char>(c));
+          out += esc;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace monictl
+
+int wmain(int argc, wchar_t** argv) {
+  using namespace monictl;
+  if (argc < 2) return UsageError(nullptr);
+  const std::wstring command = argv[1];
+  const Args args(argv + 2, argv + argc);
+  if (command == L"--help" || command == L"-h") {
+    fputs(kUsage, stdout);
+    return 0;
+  }
+  if (command == L"--version") {
+    printf("monictl %s\nmonicore.dll %s\n", MONI_VERSION, FileVersion(ProgramFolder() + L"monicore.dll").c_str());
+    return 0;
+  }
+  if (command == L"exports") return CmdExports(args);
+  if (command == L"setupdata") return CmdSetupData(args);
+  if (command == L"status") return CmdStatus(args);
+  return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
