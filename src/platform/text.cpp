@@ -4,14 +4,18 @@
 
 namespace moni {
 
-bool WideToAnsi(std::wstring_view text, std::string& out) {
+bool WideToAnsi(std::wstring_view text, std::string& out, bool exact) {
   out.clear();
   if (text.empty()) return true;
   if (text.size() > INT_MAX) return false;
-  const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return false;
+  const DWORD flags = exact ? WC_NO_BEST_FIT_CHARS : 0;
+  BOOL usedDefault = FALSE;
+  BOOL* pUsedDefault = exact ? &usedDefault : nullptr;
+  const int n = WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, pUsedDefault);
+  if (n <= 0 || usedDefault) return false;
   out.resize(static_cast<size_t>(n));
-  if (WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr) != n) {
+  if (WideCharToMultiByte(CP_ACP, flags, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, pUsedDefault) != n ||
+      usedDefault) {
     out.clear();
     return false;
   }

@@ -16,8 +16,10 @@ inline std::u16string ToU16(std::wstring_view s) { return std::u16string(AsU16(s
 inline std::wstring ToWide(std::u16string_view s) { return std::wstring(AsWide(s.data()), s.size()); }
 
 // Conversions through the ANSI code page (CP_ACP). They return false when the
-// text cannot be converted; the output is then empty.
-bool WideToAnsi(std::wstring_view text, std::string& out);
+// text cannot be converted; the output is then empty. Without `exact`,
+// characters the code page lacks become its default character; with it they
+// fail the conversion (a printer name must not turn into another name).
+bool WideToAnsi(std::wstring_view text, std::string& out, bool exact = false);
 bool AnsiToWide(std::string_view text, std::wstring& out);
 
 }  // namespace moni

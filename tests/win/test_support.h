@@ -54,6 +54,14 @@ inline std::string ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+// Writes the bytes as the whole file; false when it cannot be written.
+inline bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  return file.valid() && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
 // An export of a loaded library as a function pointer of type Fn, or null.
 template <typename Fn>
 Fn ProcOf(const Module& lib, const char* name) {

@@ -1,0 +1,98 @@
+// The sample printer kit: installs the sample drivers and printers into the
+// spooler, and writes the printer simulator's scenarios. Used by the kit
+// installer (kit_install.exe) and by tests that need printers of their own.
+// All functions report failure by their result; none throws for Win32 errors.
+#pragma once
+// winspool.h first: AddPrinter is a macro there (AddPrinterW), so every user
+// of this header and its implementation see the same name.
+#include <windows.h>
+#include <winspool.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace moni::kit {
+
+// The names of sample/README.md.
+inline constexpr wchar_t kDriver[] = L"TALMER VGL3 Sample";
+inline constexpr wchar_t kDriverNoLib[] = L"TALMER VGL3 Sample NoLib";
+inline constexpr wchar_t kDriverPartial[] = L"TALMER VGL3 Sample Partial";
+inline constexpr wchar_t kDataFile[] = L"TLSMPDRV.INI";
+inline constexpr wchar_t kDataFileNoLib[] = L"TLSMPNOL.INI";
+inline constexpr wchar_t kDataFilePartial[] = L"TLSMPPAR.INI";
+inline constexpr wchar_t kDriverFile[] = L"TLSMPDRV.DLL";
+inline constexpr wchar_t kModelID[] = L"SMP-100";
+
+inline constexpr wchar_t kPrinter[] = L"TALMER Sample Printer";
+inline constexpr wchar_t kPrinterNetwork[] = L"TALMER Sample Network";
+inline constexpr wchar_t kPrinterOtherModel[] = L"TALMER Sample Other Model";
+inline constexpr wchar_t kPrinterNoStatus[] = L"TALMER Sample No Status";
+
+// Open types of the communication library: by port name or by printer name.
+inline constexpr int kOpenByPort = 0;
+inline constexpr int kOpenByPrinter = 1;
+
+// Receives one line per step (no line end); may be empty.
+using Report = std::function<void(const std::wstring& line)>;
+
+// Folder of the running program, ending in "\".
+std::wstring ProgramFolder();
+
+// Makes `to` a copy of `from` unless it already has the same contents. A
+// destination in use (a loaded library, a running program) is moved aside
+// first. True when `to` has the contents of `from` afterwards.
+bool CopyIfChanged(const std::wstring& from, const std::wstring& to, const Report& report = {});
+
+// The spooler's printer-driver directory for this machine's environment
+// (GetPrinterDriverDirectoryW), ending in "\". Files are put here before a
+// driver is added; the spooler keeps the driver's files in its version
+// folder below ("3\").
+std::wstring DriverDirectory();
+
+// The folder of the installed driver's main file, ending in "\", or empty
+// when no driver of that name is installed.
+std::wstring InstalledDriverFolder(const std::wstring& driverName);
+
+// The files that every sample driver carries besides its data file and its
+// setup data file (monitor library, tray program, stand-in libraries).
+const std::vector<std::wstring>& MonitorFiles();
+
+// Adds (or refreshes) the printer driver `driverName` whose data file is
+// `dataFile` (one of the kData* files above; its "SADatI" names the setup
+// data file): copies the driver's files from the program's folder into the
+// driver directory, adds the driver (level 3, driver and configuration file
+// TLSMPDRV.DLL, the monitor files as dependent files), makes sure the files
+// are in the installed driver's folder, and writes the registry entries of
+// the setup data file's "Install" section, as the driver's installer does.
+// Files that are already there with the same contents are left alone, so it
+// may run again while the monitor is loaded from the driver's folder.
+// The setup data file names the driver's registry key: a driver name of the
+// caller's choice with one of the sample setup data files gets the printers
+// and files but no driver values of its own.
+bool InstallDriver(const std::wstring& driverName, const std::wstring& dataFile, const Report& report = {});
+
+// Adds printer `name` on `port` with an installed driver (print processor
+// "winprint", data type "RAW"), replacing any printer of that name. The
+// spooler does not check that the port exists.
+bool AddPrinter(const std::wstring& name, const std::wstring& driverName, const std::wstring& port);
+
+// Removes printer `name`; true also when there was none.
+bool DeletePrinter(const std::wstring& name);
+
+// The printer simulator's scenario folder: %BQSIM_DIR% when set, else
+// "BQSim" in the common application data folder; created when missing.
+// Without a trailing "\"; empty when it cannot be made.
+std::wstring ScenarioFolder();
+
+// File name of a scenario: "printer-<name>.ini" (open by printer) or
+// "port-<name>.ini" (open by port); the name in the ANSI code page, every
+// byte outside A-Z a-z 0-9 - _ . and the blank written as %XX.
+// Empty when the name cannot be converted or the open type is unknown.
+std::wstring ScenarioFileName(int openType, const std::wstring& name);
+
+// Writes the scenario for `name` into the scenario folder, replacing the old
+// one in one step (the simulator never sees a half-written file).
+bool WriteScenario(int openType, const std::wstring& name, const std::string& iniText);
+
+}  // namespace moni::kit

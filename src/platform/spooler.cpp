@@ -1,0 +1,162 @@
+#include "platform/spooler.h"
+
+#include <winspool.h>
+
+#include <climits>
+#include <cstdint>
+#include <cwchar>
+#include <vector>
+
+#include "foundation/debug_log.h"
+#include "platform/handles.h"
+
+namespace moni::spooler {
+
+namespace {
+
+// Replies larger than this are refused rather than allocated.
+constexpr DWORD kMaxReply = 16 * 1024 * 1024;
+
+// Calls `query(buffer, size, &needed)` with a buffer grown to what the spooler
+// asks for; the size may change between the calls, so it tries a few times.
+// The buffer keeps the size the successful call was given.
+template <typename Query>
+bool QueryGrowing(std::vector<BYTE>& buffer, Query query) {
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD needed = 0;
+    if (query(buffer.empty() ? nullptr : buffer.data(), static_cast<DWORD>(buffer.size()), &needed)) return true;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size() || needed > kMaxReply) return false;
+    buffer.assign(needed, 0);
+  }
+  return false;
+}
+
+// A string of the reply: empty when the pointer is null or outside the buffer,
+// and never read past the buffer's end.
+std::wstring Field(const wchar_t* text, const std::vector<BYTE>& buffer) {
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+  const auto end = begin + buffer.size();
+  const auto at = reinterpret_cast<std::uintptr_t>(text);
+  if (text == nullptr || at < begin || at >= end) return {};
+  return std::wstring(text, wcsnlen(text, (end - at) / sizeof(wchar_t)));
+}
+
+bool HasFolder(const std::wstring& path) { return path.find_first_of(L"\\/:") != std::wstring::npos; }
+
+std::wstring FolderOf(const std::wstring& path) {
+  const size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+// The version folder of the printer-driver directory, for a driver whose main
+// file came without a folder.
+std::wstring DefaultDriverDirectory(DWORD version) {
+  std::vector<BYTE> buffer;
+  const bool ok = QueryGrowing(buffer, [](BYTE* data, DWORD size, DWORD* needed) {
+    return GetPrinterDriverDirectoryW(nullptr, nullptr, 1, data, size, needed);
+  });
+  if (!ok) return {};
+  const std::wstring dir = Field(reinterpret_cast<const wchar_t*>(buffer.data()), buffer);
+  if (dir.empty()) return {};
+  return dir + L"\\" + std::to_wstring(version);
+}
+
+DriverFiles FromInfo(const DRIVER_INFO_3W& info, const std::vector<BYTE>& buffer) {
+  DriverFiles files;
+  files.driverName = Field(info.pName, buffer);
+  files.driverPath = Field(info.pDriverPath, buffer);
+  files.dataFile = Field(info.pDataFile, buffer);
+  files.configFile = Field(info.pConfigFile, buffer);
+  files.driverDirectory = HasFolder(files.driverPath) ? FolderOf(files.driverPath) : DefaultDriverDirectory(info.cVersion);
+  if (!files.dataFile.empty() && !HasFolder(files.dataFile) && !files.driverDirectory.empty())
+    files.dataFile = files.driverDirectory + L"\\" + files.dataFile;
+  return files;
+}
+
+bool OpenForUse(const std::wstring& printer, PrinterHandle& handle) {
+  if (printer.empty()) return false;
+  std::wstring name = printer;  // OpenPrinterW takes a non-const name
+  PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ACCESS_USE};
+  return OpenPrinterW(name.data(), handle.put(), &defaults) && handle.valid();
+}
+
+}  // namespace
+
+bool GetDriverFilesForPrinter(const std::wstring& printer, DriverFiles& out) {
+  CDebugLog log("spooler::GetDriverFilesForPrinter");
+  out = DriverFiles();
+  PrinterHandle handle;
+  if (!OpenForUse(printer, handle)) {
+    log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
+    return false;
+  }
+  std::vector<BYTE> buffer;
+  const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return GetPrinterDriverW(handle.get(), nullptr, 3, data, size, needed);
+  });
+  if (!ok || buffer.size() < sizeof(DRIVER_INFO_3W)) {
+    log.Write("Error : GetPrinterDriver level 3 (%lu)\n", GetLastError());
+    return false;
+  }
+  out = FromInfo(*reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data()), buffer);
+  log.Write("Driver : %s, data file : %s\n", out.driverName, out.dataFile);
+  return true;
+}
+
+bool GetDriverFilesForDriver(const std::wstring& driverName, DriverFiles& out) {
+  CDebugLog log("spooler::GetDriverFilesForDriver");
+  out = DriverFiles();
+  if (driverName.empty() || driverName.size() > INT_MAX) return false;
+  DWORD count = 0;
+  std::vector<BYTE> buffer;
+  const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    count = 0;
+    return EnumPrinterDriversW(nullptr, nullptr, 3, data, size, needed, &count);
+  });
+  if (!ok) {
+    log.Write("Error : EnumPrinterDrivers level 3 (%lu)\n", GetLastError());
+    return false;
+  }
+  if (count > buffer.size() / sizeof(DRIVER_INFO_3W)) {
+    log.Write("Error : EnumPrinterDrivers count %lu does not fit its reply\n", count);
+    return false;
+  }
+  const auto* infos = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    const std::wstring name = Field(infos[i].pName, buffer);
+    if (name.empty() || name.size() > INT_MAX) continue;
+    if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), driverName.c_str(),
+                             static_cast<int>(driverName.size()), TRUE) == CSTR_EQUAL) {
+      out = FromInfo(infos[i], buffer);
+      log.Write("Driver : %s, data file : %s\n", out.driverName, out.dataFile);
+      return true;
+    }
+  }
+  log.Write("Error : no installed driver %s\n", driverName);
+  return false;
+}
+
+bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, std::wstring& port) {
+  CDebugLog log("spooler::GetPrinterDriverAndPort");
+  driver.clear();
+  port.clear();
+  PrinterHandle handle;
+  if (!OpenForUse(printer, handle)) {
+    log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
+    return false;
+  }
+  std::vector<BYTE> buffer;
+  const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    return GetPrinterW(handle.get(), 2, data, size, needed);
+  });
+  if (!ok || buffer.size() < sizeof(PRINTER_INFO_2W)) {
+    log.Write("Error : GetPrinter level 2 (%lu)\n", GetLastError());
+    return false;
+  }
+  const auto& info = *reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+  driver = Field(info.pDriverName, buffer);
+  port = Field(info.pPortName, buffer);
+  return true;
+}
+
+}  // namespace moni::spooler
