@@ -11,6 +11,7 @@
 #include "foundation/profile_reader.h"
 #include "foundation/reg_access_library.h"
 #include "foundation/registry_key.h"
+#include "foundation/target_keys.h"
 #include "kit.h"
 #include "test_support.h"
 
@@ -145,6 +146,40 @@ TEST(AccessLibraryPath, NameFromTheDataFileOrTheDefault) {
   ASSERT_TRUE(moni::test::WriteTextFile(data.path(), "[User Mode Printer Driver Information]\r\nTLAUDF0164=" +
                                                          std::string(61, 'A') + ".DLL\r\n"));
   EXPECT_EQ(moni::regaccess::LibraryPathOf(files), L"");
+}
+
+}  // namespace
+
+namespace {
+
+// What the spooler and the setup data tell about a printer of this test's own,
+// and its monitoring switch in the printer data.
+TEST(PrinterFacts, DriverModelAndMonitoringSwitch) {
+  const std::wstring printer = L"Facts " + moni::test::UniqueTestName();
+  ASSERT_TRUE(moni::kit::AddPrinter(printer, L"TALMER VGL3 Sample", L"USB009"));
+  std::wstring driver, port;
+  EXPECT_TRUE(GetPrinterDriverAndPort(printer, driver, port));
+  EXPECT_EQ(driver, L"TALMER VGL3 Sample");
+  EXPECT_EQ(port, L"USB009");
+  EXPECT_EQ(GetModelIdFromDriver(printer, L""), L"SMP-100");
+  EXPECT_EQ(GetModelIdFromDriver(L"", L"TALMER VGL3 Sample"), L"SMP-100");
+
+  EXPECT_EQ(IsDuvSettingOn(L""), 0);
+  EXPECT_EQ(IsDuvSettingOn(L"No printer of that name"), 1);  // cannot be opened: off
+  EXPECT_EQ(IsDuvSettingOn(printer), 0);                     // no value
+  moni::PrinterHandle handle;
+  std::wstring name = printer;
+  PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  ASSERT_TRUE(OpenPrinterW(name.data(), handle.put(), &access));
+  DWORD on = 1;
+  ASSERT_EQ(SetPrinterDataW(handle.get(), const_cast<wchar_t*>(L"DUVSetting"), REG_DWORD, reinterpret_cast<BYTE*>(&on), sizeof on),
+            static_cast<DWORD>(ERROR_SUCCESS));
+  EXPECT_EQ(IsDuvSettingOn(printer), 1);
+  DWORD off = 0;
+  SetPrinterDataW(handle.get(), const_cast<wchar_t*>(L"DUVSetting"), REG_DWORD, reinterpret_cast<BYTE*>(&off), sizeof off);
+  EXPECT_EQ(IsDuvSettingOn(printer), 0);
+  handle.reset();
+  moni::kit::DeletePrinter(printer);
 }
 
 }  // namespace
