@@ -7,8 +7,11 @@ if(MONI_FLAVOUR STREQUAL "windows")
   # The deliverables must run on a Windows machine without mingw's DLLs.
   add_link_options(-static -static-libgcc -static-libstdc++)
 elseif(MONI_FLAVOUR STREQUAL "native")
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_link_options(-fsanitize=address,undefined)
+  # A benchmark tree measures optimised code: no sanitizers there.
+  if(NOT MONI_BENCH)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
 elseif(MONI_FLAVOUR STREQUAL "fuzz")
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)

@@ -278,7 +278,7 @@ constexpr KitFile kMonitorFiles[] = {
     {L"V_HAUDF1.DLL", L"V_HAUDF1.DLL", false}, {L"V_SMPRES.DLL", L"V_SMPRES.DLL", false},
     {L"V_SMPBMP.DLL", L"V_SMPBMP.DLL", false}, {L"monicore.dll", L"monicore.dll", false},
     {L"monitray.exe", L"monitray.exe", false}, {L"monitray.exe", L"V_G20IC1.EXE", false},
-    {L"BQAPINX.DLL", L"BQAPINX.DLL", true},
+    {L"V_SMPUTL.DLL", L"V_SMPUTL.DLL", false}, {L"BQAPINX.DLL", L"BQAPINX.DLL", true},
 };
 
 bool CopyKitFiles(const std::vector<KitFile>& files, const std::wstring& from, const std::wstring& to, const Report& report) {

@@ -22,17 +22,17 @@ struct StatusBuff {
   std::uint8_t byError;
   std::uint8_t byInkCount;
   std::uint8_t abyInkRemain[10];
-  std::uint8_t byInkSlotCount;
+  std::uint8_t byInkSlotCount;  // binary form: inks (<= 10); text form: 16-bit slots of the run awInkCode, awInkColor (<= 20)
   std::uint16_t awInkCode[10];
   std::uint16_t awInkColor[10];
   std::uint32_t dwInkStateBits;
   std::uint32_t dwWarningBits;
-  std::uint8_t byWarningCount;
+  std::uint8_t byWarningCount;  // codes kept in abyWarning (<= 32, also when a reply announces more)
   std::uint8_t abyWarning[32];
   std::uint8_t abyRC[3];
   std::uint32_t bCancel;
   std::uint32_t dwJobNo;
-  std::uint8_t abyJobText[33];
+  std::uint8_t abyJobText[33];  // at most 32 bytes kept: always ends with 0
   std::uint32_t dwReserved0;  // initialised only (0)
   std::uint32_t dwReserved2;  // initialised only (2)
   std::uint32_t dwValue24;
@@ -49,6 +49,11 @@ void InitStatusBuff(StatusBuff& record);
 
 // Fill a record from a reply; true on success. ConvertStatusInfo initialises
 // the record and picks the binary ("@BDC ST2\r\n") or text ("@BDC ST\r\n") form.
+// No byte outside [reply, reply + size) is read. A binary field that runs past
+// the reply, or an ink field that is not whole entries, fails the reply; a
+// number field (0x0E, 0x24) that is empty or beyond 32 bits keeps its initial
+// value; a job field (0x19) shorter than 5 bytes gives the job number from
+// the bytes it has.
 bool ConvertStatusInfo(const std::uint8_t* reply, std::size_t size, StatusBuff& record);
 bool ConvertBinaryStatus(const std::uint8_t* reply, std::size_t size, StatusBuff& record);
 bool ConvertAsciiStatus(const std::uint8_t* reply, std::size_t size, StatusBuff& record);
@@ -65,7 +70,8 @@ std::uint32_t WarningBits(const StatusBuff& record);
 int GetStatusNo(const StatusBuff& record, int* rowIndex = nullptr);
 
 // The status of a kind-2 ("hbm") reply: false when the reply cannot be read
-// (the object is then not made).
+// (the object is then not made): an entry 0xFF, an entry that runs past the
+// reply, no entry 0xFE before the end, or an entry 0xFE without a data byte.
 bool ReadHbmStatus(const std::uint8_t* reply, std::size_t size, int& status);
 
 // One row of the status information table.
@@ -94,6 +100,7 @@ struct StatusKindRow {
 // The index of the status information row for kind and status, or -1. Asked
 // for kind 0 and status -1 it returns the table's ending row.
 int SearchStatusInfo(int kind, int status);
+// The row at an index; the ending row for an index outside the table.
 const StatusInfoRow& StatusInfoAt(int index);
 // The status kind row of a kind key; the ending row (key 0, zeros) when none.
 StatusKindRow StatusKindOf(int key);

@@ -227,7 +227,7 @@ TEST_F(NewPrinter, FirstCallCreatesTheKeyWithTheProfileDefaults) {
   EXPECT_TRUE(endsWith(info.ResourceName, L"\\V_SMPRES.DLL")) << info.ResourceName;
   EXPECT_TRUE(endsWith(info.BmpResName, L"\\V_SMPBMP.DLL")) << info.BmpResName;
   EXPECT_TRUE(endsWith(info.InstallPath, L"\\")) << info.InstallPath;
-  EXPECT_EQ(info.UtilityName, info.InstallPath + L"V_SMPUTL.EXE");
+  EXPECT_EQ(info.UtilityName, info.InstallPath + L"V_SMPUTL.DLL");
   EXPECT_EQ(info.DuvDriverKey, std::wstring(L"Software\\TALMER\\VGL3\\Driver\\") + moni::kit::kDriver);
 
   std::wstring path;

@@ -11,6 +11,7 @@ using Args = std::vector<std::wstring>;
 int CmdExports(const Args& args);
 int CmdSetupData(const Args& args);
 int CmdStatus(const Args& args);
+int CmdDecode(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

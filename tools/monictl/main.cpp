@@ -24,6 +24,12 @@ constexpr const char* kUsage =
     "                            what the monitor reads from a setup data file\n"
     "  setupdata FILE [--driver-dir DIR] [--system-dir DIR] --get REGPATH NAME\n"
     "                            one value of it (exit code 1 when not found)\n"
+    "  decode HEX [--channel N] [--network] [--keep-buttons] [--status N] [--json]\n"
+    "         [--resource FILE]  what the monitor makes of a raw status reply (HEX, or \"-\"\n"
+    "                            for none): record, status number, status row; --resource\n"
+    "                            names a resource library for the message text\n"
+    "  decode --batch FILE       one case per line, \"HEX CHANNEL FLAGS STATUS\" (FLAGS: n\n"
+    "                            network, k keep buttons, or -), one JSON object per line\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -109,5 +115,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"exports") return CmdExports(args);
   if (command == L"setupdata") return CmdSetupData(args);
   if (command == L"status") return CmdStatus(args);
+  if (command == L"decode") return CmdDecode(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
