@@ -465,6 +465,16 @@ bool DeletePrinter(const std::wstring& name) {
   return ::DeletePrinter(printer.get()) != FALSE;
 }
 
+void RemoveScenarioFolder(const std::wstring& folder) {
+  SetEnvironmentVariableW(L"BQSIM_DIR", nullptr);
+  WIN32_FIND_DATAW found;
+  FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
+  for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found))
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((folder + L"\\" + found.cFileName).c_str());
+  find.reset();
+  RemoveDirectoryW(folder.c_str());
+}
+
 std::wstring ScenarioFolder() {
   std::wstring folder(32767, L'\0');
   const DWORD n = GetEnvironmentVariableW(L"BQSIM_DIR", folder.data(), static_cast<DWORD>(folder.size()));

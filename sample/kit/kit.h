@@ -85,6 +85,10 @@ bool DeletePrinter(const std::wstring& name);
 // Without a trailing "\"; empty when it cannot be made.
 std::wstring ScenarioFolder();
 
+// Ends a scenario folder that a test or benchmark made for itself: clears
+// BQSIM_DIR in this process, deletes the folder's files and the folder.
+void RemoveScenarioFolder(const std::wstring& folder);
+
 // File name of a scenario: "printer-<name>.ini" (open by printer) or
 // "port-<name>.ini" (open by port); the name in the ANSI code page, every
 // byte outside A-Z a-z 0-9 - _ . and the blank written as %XX.

@@ -1,11 +1,10 @@
 // The monitoring session exports.
 #include "api/export_frame.h"
 #include "api/monicore.h"
+#include "api/monitor_session.h"
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
 #include "foundation/target_keys.h"
-
-using moni::api::NotAvailable;
 
 namespace {
 std::wstring Text(LPCWSTR s) { return s ? std::wstring(s) : std::wstring(); }
@@ -50,17 +49,37 @@ int WINAPI PrReleaseRegistry(LPCWSTR printerName, LPCWSTR driverName, LPCWSTR po
   return set < 0 ? 1 : 0;
 }
 
-int WINAPI PrMonitoringStart(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, void*) {
-  return NotAvailable("PrMonitoringStart", 1);
+int WINAPI PrMonitoringStart(HWND hMonWnd, LPCWSTR printerName, LPCWSTR driverName, LPCWSTR portName, LPCWSTR modelId,
+                             LPCWSTR datFileName, LPCWSTR resourceName, void* jobDescriptor) {
+  moni::session::StartArgs args;
+  args.window = hMonWnd;
+  args.printer = Text(printerName);
+  args.driver = Text(driverName);
+  args.port = Text(portName);
+  args.model = Text(modelId);
+  args.profile = Text(datFileName);
+  args.resource = Text(resourceName);
+  args.job = jobDescriptor;
+  return moni::session::Start(args);
 }
 
-int WINAPI PrGetChannel(DWORD*) { return NotAvailable("PrGetChannel", 1); }
+int WINAPI PrGetChannel(DWORD* channelNo) { return moni::session::GetChannel(channelNo); }
 
-int WINAPI PrCheckModelID() { return NotAvailable("PrCheckModelID", 0); }
+int WINAPI PrCheckModelID() { return moni::session::CheckModelID(); }
 
 // Without a session the outputs stay untouched and the result is 1.
-int WINAPI PrGetStatus(int, int*, int*, int, int*, int*) { return NotAvailable("PrGetStatus", 1); }
+int WINAPI PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* pbSoundPlay, int* pbPrinting, int* pnRealStatusNo,
+                       int* pnSimpleStatusNo) {
+  moni::session::StatusOutputs out;
+  out.enableGetStatusErr = iEnableGetStatusErr;
+  out.popup = pbPopup;
+  out.soundPlay = pbSoundPlay;
+  out.printing = pbPrinting;
+  out.realStatusNo = pnRealStatusNo;
+  out.simpleStatusNo = pnSimpleStatusNo;
+  return moni::session::GetStatus(out);
+}
 
-int WINAPI PrMonitoringEnd() { return NotAvailable("PrMonitoringEnd", 1); }
+int WINAPI PrMonitoringEnd() { return moni::session::End(); }
 
-int WINAPI PrGetTimerValue(DWORD, int*) { return NotAvailable("PrGetTimerValue", -1); }
+int WINAPI PrGetTimerValue(DWORD dwChannelNo, int* pbNetwork) { return moni::session::GetTimerValue(dwChannelNo, pbNetwork); }

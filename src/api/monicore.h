@@ -16,7 +16,7 @@ MONICORE_API int WINAPI PrMonitoringStart(HWND hMonWnd, LPCWSTR printerName, LPC
                                           LPCWSTR datFileName, LPCWSTR resourceName, void* jobDescriptor);
 MONICORE_API int WINAPI PrGetChannel(DWORD* channelNo);
 MONICORE_API int WINAPI PrCheckModelID();
-MONICORE_API int WINAPI PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* pbSoundPlay, int bPrinting, int* pnRealStatusNo,
+MONICORE_API int WINAPI PrGetStatus(int iEnableGetStatusErr, int* pbPopup, int* pbSoundPlay, int* pbPrinting, int* pnRealStatusNo,
                                     int* pnSimpleStatusNo);
 MONICORE_API int WINAPI PrMonitoringEnd();
 MONICORE_API int WINAPI PrGetTimerValue(DWORD dwChannelNo, int* pbNetwork);

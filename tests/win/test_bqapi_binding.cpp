@@ -42,13 +42,7 @@ class Binding : public ::testing::Test {
   void TearDown() override {
     CDebugLog::SetSettingsForTest(false, L"");
     if (added) moni::kit::DeletePrinter(printer);
-    SetEnvironmentVariableW(L"BQSIM_DIR", nullptr);
-    WIN32_FIND_DATAW found;
-    moni::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found))
-      DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    find.reset();
-    RemoveDirectoryW(folder.c_str());
+    moni::kit::RemoveScenarioFolder(folder);
   }
 
   // The test's printer with the driver and scenario; the printer profile

@@ -47,7 +47,9 @@ TEST_F(Exports, QueryArgumentsAreCheckedAndTheBufferIsReleased) {
 TEST_F(Exports, SessionWithoutStartLeavesOutputsUntouched) {
   auto getStatus = Proc<decltype(&PrGetStatus)>("PrGetStatus");
   int popup = 5, sound = 6, real = 7, simple = 8;
-  EXPECT_EQ(getStatus(0, &popup, &sound, 0, &real, &simple), 1);
+  int printing = 9;
+  EXPECT_EQ(getStatus(0, &popup, &sound, &printing, &real, &simple), 1);
+  EXPECT_EQ(printing, 9);
   EXPECT_EQ(popup, 5);
   EXPECT_EQ(sound, 6);
   EXPECT_EQ(real, 7);

@@ -35,15 +35,7 @@ class Query : public ::testing::Test {
     release(reply);
     if (added) moni::kit::DeletePrinter(printer);
     lib.reset();
-    SetEnvironmentVariableW(L"BQSIM_DIR", nullptr);
-    const std::wstring journal = folder + L"\\journal.log";
-    DeleteFileW(journal.c_str());
-    WIN32_FIND_DATAW found;
-    moni::FindHandle find(FindFirstFileW((folder + L"\\*.ini").c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found))
-      DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    find.reset();
-    RemoveDirectoryW(folder.c_str());
+    moni::kit::RemoveScenarioFolder(folder);
   }
 
   // Adds the test's printer with the given driver and scenario text.

@@ -245,14 +245,8 @@ class TroubleAid : public ::testing::Test {
   }
   void TearDown() override {
     if (added) moni::kit::DeletePrinter(printer);
-    SetEnvironmentVariableW(L"BQSIM_DIR", nullptr);
     SetEnvironmentVariableW(L"SMPUTL_SUPPORT", nullptr);
-    WIN32_FIND_DATAW found;
-    moni::FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
-    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &found))
-      DeleteFileW((folder + L"\\" + found.cFileName).c_str());
-    find.reset();
-    RemoveDirectoryW(folder.c_str());
+    moni::kit::RemoveScenarioFolder(folder);
   }
   void AddPrinter(const char* channels) {
     ASSERT_TRUE(moni::kit::AddPrinter(printer, moni::kit::kDriver, L"LPT1:"));

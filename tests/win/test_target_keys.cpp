@@ -241,8 +241,9 @@ TEST_F(NewPrinter, FirstCallCreatesTheKeyWithTheProfileDefaults) {
   EXPECT_EQ(key.QueryDword(L"SoundNotifyEnable"), 1u);  // filled through the model's PrnDll (monicore.dll)
   CRegistryKey notify;
   ASSERT_TRUE(notify.Open(HKEY_CURRENT_USER, path + L"\\Notify", false, KEY_ALL_ACCESS));
-  EXPECT_EQ(notify.QueryDword(L"001"), 1u);
-  EXPECT_EQ(notify.QueryDword(L"008"), 0u);
+  EXPECT_EQ(notify.QueryDword(L"001"), 0u);
+  EXPECT_EQ(notify.QueryDword(L"009"), 1u);
+  EXPECT_EQ(notify.QueryDword(L"014"), 1u);
 
   // A second fill finds the key; the flag is left alone.
   created = 9;

@@ -12,6 +12,8 @@ int CmdExports(const Args& args);
 int CmdSetupData(const Args& args);
 int CmdStatus(const Args& args);
 int CmdDecode(const Args& args);
+int CmdPrinters(const Args& args);
+int CmdWatch(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

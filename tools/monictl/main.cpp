@@ -18,6 +18,12 @@ constexpr const char* kUsage =
     "usage: monictl COMMAND [ARGS]\n"
     "\n"
     "commands:\n"
+    "  printers [--json]         the printers: driver, port, model identifier, target key,\n"
+    "                            whether monitoring is switched off\n"
+    "  watch PRINTER [--count N] [--interval S] [--json]\n"
+    "                            a monitoring session as a driver host runs it: one status\n"
+    "                            poll per interval (the driver's timer value, or S seconds)\n"
+    "                            until N polls or Ctrl+C; one line, or JSON object, per poll\n"
     "  status PRINTER [--json]   one status reply of the printer (the one-shot query):\n"
     "                            the result code and the reply in hexadecimal\n"
     "  setupdata FILE [--driver-dir DIR] [--system-dir DIR] --json\n"
@@ -116,5 +122,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"setupdata") return CmdSetupData(args);
   if (command == L"status") return CmdStatus(args);
   if (command == L"decode") return CmdDecode(args);
+  if (command == L"printers") return CmdPrinters(args);
+  if (command == L"watch") return CmdWatch(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
