@@ -1,0 +1,70 @@
+// The switch scanner over arbitrary UTF-16 text: it must not read outside the
+// text, the walk by index must agree with the full scan, and every switch must
+// obey the syntax (names without separators, bounded lengths).
+#include <cstddef>
+#include <cstdint>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "foundation/command_line_core.h"
+
+namespace {
+
+using namespace moni::cmdline;
+
+void Check(bool condition) {
+  if (!condition) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Bytes below 0x80 stand for themselves; the byte 0xFF followed by two bytes
+  // gives any other character, so the separators stay cheap to reach.
+  std::u16string text;
+  for (size_t i = 0; i < size; ++i) {
+    if (data[i] == 0xFF && i + 2 < size) {
+      text.push_back(static_cast<char16_t>(data[i + 1] | (data[i + 2] << 8)));
+      i += 2;
+    } else {
+      text.push_back(static_cast<char16_t>(data[i]));
+    }
+  }
+  // Text without a heap copy of its own, so reads past it are caught.
+  auto owned = std::make_unique<char16_t[]>(text.size() + 1);
+  std::copy(text.begin(), text.end(), owned.get());
+  const std::u16string_view view(owned.get(), text.size());
+
+  const ScanResult scan = ScanSwitches(view);
+  Check(scan.switches.size() <= view.size());
+  size_t valueChars = 0;
+  for (size_t i = 0; i < scan.switches.size(); ++i) {
+    const Switch& sw = scan.switches[i];
+    Check(sw.name.size() <= kMaxNameChars);
+    for (char16_t c : sw.name) {
+      Check(!(c >= u'0' && c <= u'9') && c != u' ' && c != u'\t' && c != u'\r' && c != u'\n' && c != u'"' &&
+            c != u'/');
+    }
+    if (sw.hasLength) Check(sw.value.has_value());
+    if (sw.value && !sw.hasLength) Check(sw.value->find_first_of(u"\"\n") == std::u16string::npos);
+    if (sw.value) valueChars += sw.value->size();
+
+    if (i < 64) {
+      std::u16string name, value;
+      const std::int64_t len = GetSwitch(view, i, name, value);
+      Check(len >= 0 && static_cast<size_t>(len) == value.size());
+      Check(name == sw.name && value == sw.value.value_or(std::u16string()));
+      Check(NameEquals(name, sw.name));
+    }
+  }
+  Check(valueChars <= view.size());
+  std::u16string name, value;
+  Check(GetSwitch(view, scan.switches.size(), name, value) == -1 && name.empty() && value.empty());
+
+  const std::u16string decoded = DecodeParameterFile(
+      std::string_view(reinterpret_cast<const char*>(data), size));
+  Check(decoded.size() <= size / 2 && decoded.find(u'\0') == std::u16string::npos);
+  return 0;
+}

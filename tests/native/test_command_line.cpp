@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "foundation/command_line_core.h"
+
+namespace {
+
+using namespace moni::cmdline;
+
+struct Seen {
+  std::u16string name;
+  std::optional<std::u16string> value;
+  bool operator==(const Seen&) const = default;
+};
+
+std::vector<Seen> Scan(std::u16string_view text) {
+  std::vector<Seen> out;
+  for (const Switch& sw : ScanSwitches(text).switches) out.push_back({sw.name, sw.value});
+  return out;
+}
+
+TEST(CommandLine, LengthFormTakesExactCharactersWhateverTheyContain) {
+  // The 12 characters hold a quote, a slash and a blank; the closing quote
+  // after them does not open a quoted stretch that would hide "/O".
+  const std::u16string text = u"/P12 \"ab\"c/d efghi\"\n/O6 \"USB001\"\n/E\n";
+  EXPECT_EQ(Scan(text), (std::vector<Seen>{{u"P", u"ab\"c/d efghi"}, {u"O", u"USB001"}, {u"E", std::nullopt}}));
+
+  std::u16string name, value;
+  EXPECT_EQ(GetSwitch(text, 0, name, value), 12);
+  EXPECT_EQ(name, u"P");
+  EXPECT_EQ(value, u"ab\"c/d efghi");
+  EXPECT_EQ(GetSwitch(text, 2, name, value), 0);
+  EXPECT_EQ(name, u"E");
+  EXPECT_EQ(GetSwitch(text, 3, name, value), -1);
+  EXPECT_TRUE(name.empty() && value.empty());
+}
+
+TEST(CommandLine, QuotedValuesFlagsAndTextBetweenSwitches) {
+  // Lower case directly followed by the quote; a flag before another switch
+  // on the same line stays a flag; a quoted stretch between switches hides
+  // its slash; blanks and slashes inside a value are kept.
+  const std::u16string text = u"monitray.exe \"C:/x /Q\" /p\"Printer A\" /S /O \"\\\\srv/q 1\" junk /HWND \"1234\"";
+  EXPECT_EQ(Scan(text), (std::vector<Seen>{{u"p", u"Printer A"},
+                                           {u"S", std::nullopt},
+                                           {u"O", u"\\\\srv/q 1"},
+                                           {u"HWND", u"1234"}}));
+  EXPECT_TRUE(NameEquals(u"p", u"P"));
+  EXPECT_TRUE(NameEquals(u"hWnd", u"HWND"));
+  EXPECT_FALSE(NameEquals(u"E", u"EF"));
+  EXPECT_FALSE(NameEquals(u"\u00e9", u"\u00c9"));  // letters A to Z only
+}
+
+TEST(CommandLine, ParameterFileLinesKeepOrderIncludingUnknownNames) {
+  const std::u16string text = u"/P \"Printer\"\n/ZZ \"whatever\"\n/D \"Driver\"\n/EF \"HKCU\"\n/FU \"V_G12.tmp\"\n";
+  EXPECT_EQ(Scan(text), (std::vector<Seen>{{u"P", u"Printer"},
+                                           {u"ZZ", u"whatever"},
+                                           {u"D", u"Driver"},
+                                           {u"EF", u"HKCU"},
+                                           {u"FU", u"V_G12.tmp"}}));
+}
+
+TEST(CommandLine, MalformedTextStaysWithinItsLine) {
+  // An unterminated value ends at its line end; the next line still counts.
+  EXPECT_EQ(Scan(u"/P \"open value / here\n/O \"port\""),
+            (std::vector<Seen>{{u"P", u"open value / here"}, {u"O", u"port"}}));
+  EXPECT_EQ(Scan(u"/P \"to the end"), (std::vector<Seen>{{u"P", u"to the end"}}));
+  // Empty names are reported as such; a lone slash at the end is a flag.
+  EXPECT_EQ(Scan(u"/ \"v\" /\"w\" /"), (std::vector<Seen>{{u"", u"v"}, {u"", u"w"}, {u"", std::nullopt}}));
+  // Digits with junk between them make one length.
+  EXPECT_EQ(Scan(u"/P1x2 \"abcdefghijklm\""), (std::vector<Seen>{{u"P", u"abcdefghijkl"}}));
+}
+
+TEST(CommandLine, LengthFormFailures) {
+  // A length without a quote after it ends the list there.
+  const std::u16string noQuote = u"/S\n/P5\n/O \"port\"";
+  const ScanResult scan = ScanSwitches(noQuote);
+  ASSERT_EQ(scan.switches.size(), 1u);
+  EXPECT_TRUE(scan.stoppedAtLengthWithoutValue);
+  std::u16string name, value;
+  EXPECT_EQ(GetSwitch(noQuote, 1, name, value), -1);
+  EXPECT_TRUE(name.empty() && value.empty());
+
+  // A length past the text leaves the value empty and swallows the rest,
+  // also for a length too large for any counter.
+  EXPECT_EQ(Scan(u"/P20 \"short\" /O \"x\""), (std::vector<Seen>{{u"P", u""}}));
+  EXPECT_EQ(Scan(u"/P99999999999999999999999 \"x\""), (std::vector<Seen>{{u"P", u""}}));
+  // Exactly to the end of the text.
+  EXPECT_EQ(Scan(u"/P3 \"abc"), (std::vector<Seen>{{u"P", u"abc"}}));
+}
+
+TEST(CommandLine, LongNamesAreCutWhileTheScanGoesOn) {
+  const std::u16string longName(300, u'N');
+  const std::u16string text = u"/" + longName + u" \"v\" /S";
+  const auto seen = Scan(text);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].name, longName.substr(0, kMaxNameChars));
+  EXPECT_EQ(seen[0].value, u"v");
+  EXPECT_EQ(seen[1].name, u"S");
+}
+
+TEST(CommandLine, ParameterFileBytes) {
+  const std::string bytes("/\0P\0 \0\"\0\xe9\0\x2d\x4e\"\0\n\0\0\0/\0S\0", 22);
+  EXPECT_EQ(DecodeParameterFile(bytes), u"/P \"\u00e9\u4e2d\"\n");
+  EXPECT_EQ(DecodeParameterFile(std::string("/\0S\0\n", 5)), u"/S");
+  EXPECT_EQ(DecodeParameterFile({}), u"");
+}
+
+}  // namespace
