@@ -72,9 +72,7 @@ int wmain(int argc, wchar_t** argv) {
   wchar_t temp[MAX_PATH + 1] = {};
   GetTempPathW(MAX_PATH + 1, temp);
   const std::wstring suffix = std::to_wstring(GetCurrentProcessId());
-  const std::wstring folder = std::wstring(temp) + L"bqsim_bench_" + suffix;
-  CreateDirectoryW(folder.c_str(), nullptr);
-  SetEnvironmentVariableW(L"BQSIM_DIR", folder.c_str());
+  const std::wstring folder = moni::kit::MakeScenarioFolder(std::wstring(temp) + L"bqsim_bench_" + suffix);
   const std::wstring printer = L"Bench Session " + suffix;
   const wchar_t* port = L"LPT1:";
 

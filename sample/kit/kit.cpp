@@ -465,6 +465,12 @@ bool DeletePrinter(const std::wstring& name) {
   return ::DeletePrinter(printer.get()) != FALSE;
 }
 
+std::wstring MakeScenarioFolder(const std::wstring& path) {
+  CreateDirectoryW(path.c_str(), nullptr);
+  SetEnvironmentVariableW(L"BQSIM_DIR", path.c_str());
+  return path;
+}
+
 void RemoveScenarioFolder(const std::wstring& folder) {
   SetEnvironmentVariableW(L"BQSIM_DIR", nullptr);
   WIN32_FIND_DATAW found;

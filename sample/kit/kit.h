@@ -85,6 +85,11 @@ bool DeletePrinter(const std::wstring& name);
 // Without a trailing "\"; empty when it cannot be made.
 std::wstring ScenarioFolder();
 
+// Makes a scenario folder of a test's or benchmark's own at `path` and names it
+// in BQSIM_DIR, which the simulator loaded into this process reads. Returns
+// the path.
+std::wstring MakeScenarioFolder(const std::wstring& path);
+
 // Ends a scenario folder that a test or benchmark made for itself: clears
 // BQSIM_DIR in this process, deletes the folder's files and the folder.
 void RemoveScenarioFolder(const std::wstring& folder);

@@ -80,19 +80,26 @@ bool OpenForUse(const std::wstring& printer, PrinterHandle& handle) {
   return OpenPrinterW(name.data(), handle.put(), &defaults) && handle.valid();
 }
 
-}  // namespace
-
-bool GetDriverFilesForPrinter(const std::wstring& printer, DriverFiles& out) {
-  CDebugLog log("spooler::GetDriverFilesForPrinter");
-  out = DriverFiles();
+// Opens the printer for use and reads one of its information blocks into
+// `buffer` through query(handle, data, size, needed).
+template <typename Query>
+bool ReadPrinterBlock(const std::wstring& printer, CDebugLog& log, std::vector<BYTE>& buffer, Query query) {
   PrinterHandle handle;
   if (!OpenForUse(printer, handle)) {
     log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
     return false;
   }
+  return QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) { return query(handle.get(), data, size, needed); });
+}
+
+}  // namespace
+
+bool GetDriverFilesForPrinter(const std::wstring& printer, DriverFiles& out) {
+  CDebugLog log("spooler::GetDriverFilesForPrinter");
+  out = DriverFiles();
   std::vector<BYTE> buffer;
-  const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
-    return GetPrinterDriverW(handle.get(), nullptr, 3, data, size, needed);
+  const bool ok = ReadPrinterBlock(printer, log, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
+    return GetPrinterDriverW(h, nullptr, 3, data, size, needed);
   });
   if (!ok || buffer.size() < sizeof(DRIVER_INFO_3W)) {
     log.Write("Error : GetPrinterDriver level 3 (%lu)\n", GetLastError());
@@ -140,14 +147,9 @@ bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, 
   CDebugLog log("spooler::GetPrinterDriverAndPort");
   driver.clear();
   port.clear();
-  PrinterHandle handle;
-  if (!OpenForUse(printer, handle)) {
-    log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
-    return false;
-  }
   std::vector<BYTE> buffer;
-  const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
-    return GetPrinterW(handle.get(), 2, data, size, needed);
+  const bool ok = ReadPrinterBlock(printer, log, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
+    return GetPrinterW(h, 2, data, size, needed);
   });
   if (!ok || buffer.size() < sizeof(PRINTER_INFO_2W)) {
     log.Write("Error : GetPrinter level 2 (%lu)\n", GetLastError());

@@ -33,9 +33,7 @@ size_t Count(const std::wstring& text, const wchar_t* word) { return Count(text,
 class Binding : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName();
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"BQSIM_DIR", folder.c_str());
+    folder = moni::kit::MakeScenarioFolder(moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName());
     printer = L"Binding " + moni::test::UniqueTestName();
     CDebugLog::SetSettingsForTest(true, log.path());
   }

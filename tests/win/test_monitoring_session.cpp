@@ -60,9 +60,7 @@ struct Outputs {
 class Session : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName();
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"BQSIM_DIR", folder.c_str());
+    folder = moni::kit::MakeScenarioFolder(moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName());
     printer = L"Session " + moni::test::UniqueTestName();
     lib.reset(LoadLibraryW(L"monicore.dll"));
     ASSERT_TRUE(lib.valid());

@@ -21,9 +21,7 @@ constexpr char kReplyHex[] = "40424443205354320D0A0600010203040506";
 class Query : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName();
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"BQSIM_DIR", folder.c_str());
+    folder = moni::kit::MakeScenarioFolder(moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName());
     printer = L"Query " + moni::test::UniqueTestName();
     lib.reset(LoadLibraryW(L"monicore.dll"));
     ASSERT_TRUE(lib.valid());

@@ -224,9 +224,7 @@ TEST(InkStatusUrl, TwoInksWithTheModelAndNation) {
 class TroubleAid : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName();
-    CreateDirectoryW(folder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"BQSIM_DIR", folder.c_str());
+    folder = moni::kit::MakeScenarioFolder(moni::test::TempFolder() + L"bqsim_" + moni::test::UniqueTestName());
     SetEnvironmentVariableW(L"SMPUTL_SUPPORT", nullptr);
     printer = L"Trouble aid " + moni::test::UniqueTestName();
     CBaseInfo& info = CBaseInfo::Instance();
