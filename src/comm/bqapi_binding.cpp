@@ -28,10 +28,6 @@ int Call(const char* exportName, F&& f) {
   return result;
 }
 
-template <typename Fn>
-Fn Resolve(HMODULE lib, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
-}
 
 // The status channel candidates and the kind of reply each gives.
 struct StatusChannel {
@@ -94,18 +90,18 @@ void CBqApiBase::Load() {
 
 bool CBqApiBase::Bind() {
   const HMODULE lib = m_hInst.get();
-  m_pBQInitialize = Resolve<bqapi::BQInitializeFn>(lib, "BQInitialize");
-  m_pBQRelease = Resolve<bqapi::BQReleaseFn>(lib, "BQRelease");
-  m_pBQGetDeviceID = Resolve<bqapi::BQGetDeviceIDFn>(lib, "BQGetDeviceID");
-  m_pBQGetAvailableChannel = Resolve<bqapi::BQGetAvailableChannelFn>(lib, "BQGetAvailableChannel");
-  m_pBQOpenChannel = Resolve<bqapi::BQOpenChannelFn>(lib, "BQOpenChannel");
-  m_pBQCloseChannel = Resolve<bqapi::BQCloseChannelFn>(lib, "BQCloseChannel");
-  m_pBQSetOption = Resolve<bqapi::BQSetOptionFn>(lib, "BQSetOption");
-  m_pBQGetOption = Resolve<bqapi::BQGetOptionFn>(lib, "BQGetOption");
-  m_pBQReceiveCancel = Resolve<bqapi::BQReceiveCancelFn>(lib, "BQReceiveCancel");
-  m_pBQGetStatus = Resolve<bqapi::BQGetStatusFn>(lib, "BQGetStatus");
-  m_pBQReceive = Resolve<bqapi::BQReceiveFn>(lib, "BQReceive");
-  m_pBQSend = Resolve<bqapi::BQSendFn>(lib, "BQSend");
+  m_pBQInitialize = moni::ProcAddress<bqapi::BQInitializeFn>(lib, "BQInitialize");
+  m_pBQRelease = moni::ProcAddress<bqapi::BQReleaseFn>(lib, "BQRelease");
+  m_pBQGetDeviceID = moni::ProcAddress<bqapi::BQGetDeviceIDFn>(lib, "BQGetDeviceID");
+  m_pBQGetAvailableChannel = moni::ProcAddress<bqapi::BQGetAvailableChannelFn>(lib, "BQGetAvailableChannel");
+  m_pBQOpenChannel = moni::ProcAddress<bqapi::BQOpenChannelFn>(lib, "BQOpenChannel");
+  m_pBQCloseChannel = moni::ProcAddress<bqapi::BQCloseChannelFn>(lib, "BQCloseChannel");
+  m_pBQSetOption = moni::ProcAddress<bqapi::BQSetOptionFn>(lib, "BQSetOption");
+  m_pBQGetOption = moni::ProcAddress<bqapi::BQGetOptionFn>(lib, "BQGetOption");
+  m_pBQReceiveCancel = moni::ProcAddress<bqapi::BQReceiveCancelFn>(lib, "BQReceiveCancel");
+  m_pBQGetStatus = moni::ProcAddress<bqapi::BQGetStatusFn>(lib, "BQGetStatus");
+  m_pBQReceive = moni::ProcAddress<bqapi::BQReceiveFn>(lib, "BQReceive");
+  m_pBQSend = moni::ProcAddress<bqapi::BQSendFn>(lib, "BQSend");
   const bool all = m_pBQInitialize && m_pBQRelease && m_pBQGetDeviceID && m_pBQGetAvailableChannel && m_pBQOpenChannel &&
                    m_pBQCloseChannel && m_pBQSetOption && m_pBQGetOption && m_pBQReceiveCancel && m_pBQGetStatus &&
                    m_pBQReceive && m_pBQSend;

@@ -34,10 +34,6 @@ bool AllowMonitoring(const wchar_t* subkey) {
   return type == REG_DWORD && size == sizeof value && value != 0;
 }
 
-template <typename Fn>
-Fn Resolve(HMODULE lib, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
-}
 
 }  // namespace
 
@@ -101,10 +97,10 @@ int CCheckBid::CheckAgentLibrary(const std::wstring& driverName, const std::wstr
     log.Write("Error : LoadLibrary %d\n", static_cast<unsigned long>(GetLastError()));
     return -1;
   }
-  const auto install = Resolve<AgentFn>(lib.get(), "InstallSAgent");
-  const auto start = Resolve<AgentFn>(lib.get(), "StartSAgent");
-  const auto check = Resolve<AgentFn>(lib.get(), "CheckSAgent");
-  const auto uninstall = Resolve<AgentFn>(lib.get(), "UninstallSAgent");
+  const auto install = moni::ProcAddress<AgentFn>(lib.get(), "InstallSAgent");
+  const auto start = moni::ProcAddress<AgentFn>(lib.get(), "StartSAgent");
+  const auto check = moni::ProcAddress<AgentFn>(lib.get(), "CheckSAgent");
+  const auto uninstall = moni::ProcAddress<AgentFn>(lib.get(), "UninstallSAgent");
   if (!install || !start || !check || !uninstall) {
     log.Write("Error : GetProcAddress\n");
     return -1;

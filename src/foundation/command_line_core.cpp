@@ -139,3 +139,77 @@ std::u16string DecodeParameterFile(std::string_view bytes) {
 }
 
 }  // namespace moni::cmdline
+
+namespace moni::cmdline {
+
+namespace {
+
+struct TextSwitch {
+  const char16_t* name;
+  std::u16string TrayFields::*field;
+};
+struct FlagSwitch {
+  const char16_t* name;
+  bool TrayFields::*field;
+};
+
+constexpr TextSwitch kTextSwitches[] = {
+    {u"P", &TrayFields::printerName}, {u"D", &TrayFields::driverName}, {u"O", &TrayFields::portName},
+    {u"M", &TrayFields::modelId},     {u"FU", &TrayFields::paramFile}, {u"J", &TrayFields::j},
+    {u"TLM", &TrayFields::tlm},       {u"T", &TrayFields::t},          {u"L", &TrayFields::l},
+    {u"N", &TrayFields::n},           {u"IC", &TrayFields::ic},        {u"X", &TrayFields::x},
+    {u"PS", &TrayFields::ps},         {u"RP", &TrayFields::rp},
+};
+constexpr FlagSwitch kFlagSwitches[] = {
+    {u"R", &TrayFields::remove}, {u"E", &TrayFields::preferences}, {u"I", &TrayFields::iconInstall},
+    {u"S", &TrayFields::s},      {u"U", &TrayFields::u},           {u"C", &TrayFields::c},
+    {u"SPL", &TrayFields::spl},  {u"DP", &TrayFields::dp},         {u"A", &TrayFields::a},
+    {u"PPOP", &TrayFields::ppop}, {u"BSR", &TrayFields::bsr},      {u"TD", &TrayFields::td},
+};
+
+void Apply(const Switch& sw, TrayFields& fields) {
+  const std::u16string value = sw.value.value_or(std::u16string());
+  if (value.size() > kMaxValueChars) return;
+  for (const FlagSwitch& f : kFlagSwitches) {
+    if (NameEquals(sw.name, f.name)) {
+      fields.*f.field = true;
+      return;
+    }
+  }
+  for (const TextSwitch& t : kTextSwitches) {
+    if (NameEquals(sw.name, t.name)) {
+      fields.*t.field = value;
+      return;
+    }
+  }
+  if (NameEquals(sw.name, u"EF")) {
+    fields.efGiven = true;
+    fields.iconFrom = NameEquals(value, u"HKCU") ? 1 : NameEquals(value, u"HKLM") ? 2 : 0;
+  } else if (NameEquals(sw.name, u"HWND")) {
+    fields.window = ParseDecimal(value);
+  }
+}
+
+}  // namespace
+
+std::uint64_t ParseDecimal(std::u16string_view value) {
+  std::uint64_t n = 0;
+  constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+  for (char16_t c : value) {
+    if (!IsDigit(c)) break;
+    const std::uint64_t d = static_cast<std::uint64_t>(c - u'0');
+    n = n > (kMax - d) / 10 ? kMax : n * 10 + d;
+  }
+  return n;
+}
+
+bool ApplySwitches(std::u16string_view text, TrayFields& fields) {
+  bool sawFile = false;
+  for (const Switch& sw : ScanSwitches(text).switches) {
+    Apply(sw, fields);
+    if (NameEquals(sw.name, u"FU")) sawFile = true;
+  }
+  return sawFile;
+}
+
+}  // namespace moni::cmdline

@@ -51,3 +51,39 @@ bool NameEquals(std::u16string_view a, std::u16string_view b);
 std::u16string DecodeParameterFile(std::string_view bytes);
 
 }  // namespace moni::cmdline
+
+namespace moni::cmdline {
+
+// Longest printer, driver, port, model or other text value taken (a
+// 260-character field with its terminator); longer values are not accepted.
+inline constexpr size_t kMaxValueChars = 259;
+
+// What a parameter text carries, switch by switch, as the tray program keeps
+// it. Texts are empty and flags 0 when their switch was not given.
+struct TrayFields {
+  std::u16string printerName;  // P
+  std::u16string driverName;   // D
+  std::u16string portName;     // O
+  std::u16string modelId;      // M
+  bool remove = false;         // R
+  bool preferences = false;    // E
+  bool iconInstall = false;    // I
+  int iconFrom = 0;            // EF: 1 "HKCU", 2 "HKLM", else 0
+  std::uint64_t window = 0;    // HWND, decimal
+  std::u16string paramFile;    // FU
+  // Passed through to the status window program.
+  bool s = false, u = false, c = false, spl = false, dp = false, a = false, ppop = false, bsr = false, td = false;
+  std::u16string j, tlm, t, l, n, ic, x, ps, rp;
+  bool efGiven = false;  // "EF" was present (with any value)
+};
+
+// Applies every switch of the text to the fields in text order (a later
+// switch overwrites an earlier one); unknown names are skipped. Returns
+// whether "FU" was among them.
+bool ApplySwitches(std::u16string_view text, TrayFields& fields);
+
+// The decimal number at the start of a value (0 when there is none); stops at
+// the first other character and saturates instead of overflowing.
+std::uint64_t ParseDecimal(std::u16string_view value);
+
+}  // namespace moni::cmdline

@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "foundation/debug_log.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -10,27 +11,6 @@ namespace {
 
 constexpr wchar_t kDriverInfoSection[] = L"User Mode Printer Driver Information";
 constexpr wchar_t kSetupFileValue[] = L"SADatI";
-
-// The whole file, or false when it cannot be opened or read or is larger than
-// the limit.
-bool ReadWholeFile(const std::wstring& path, std::string& bytes) {
-  bytes.clear();
-  moni::KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  LARGE_INTEGER size = {};
-  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > CDatReader::kMaxFileSize) return false;
-  bytes.resize(static_cast<size_t>(size.QuadPart));
-  size_t got = 0;
-  while (got < bytes.size()) {
-    DWORD n = 0;
-    if (!ReadFile(file.get(), bytes.data() + got, static_cast<DWORD>(bytes.size() - got), &n, nullptr)) return false;
-    if (n == 0) break;  // the file shrank meanwhile
-    got += n;
-  }
-  bytes.resize(got);
-  return true;
-}
 
 std::wstring WithoutTrailingSlash(std::wstring path) {
   while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
@@ -77,7 +57,7 @@ int CDatReader::OpenFile(const std::wstring& path, const std::wstring& driverDir
   CDebugLog log("CDatReader::OpenFile");
   log.Write("File : %s\n", path);
   std::string bytes;
-  if (path.empty() || !ReadWholeFile(path, bytes)) {
+  if (path.empty() || !moni::files::ReadWholeFile(path, bytes, CDatReader::kMaxFileSize)) {
     log.Write("Error : cannot read the file (%lu)\n", GetLastError());
     return Fail(Failure::Unreadable);
   }

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "foundation/log_format.h"
+#include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 
@@ -24,13 +25,6 @@ struct LineLogState {
 LineLogState& State() {
   static LineLogState& state = *new LineLogState;
   return state;
-}
-
-std::wstring TempFolder() {
-  wchar_t buf[MAX_PATH + 1] = {};
-  const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
-  if (n == 0 || n > MAX_PATH) return {};
-  return std::wstring(buf, n);
 }
 
 // One entry: the prefix and the message as ANSI text with "\r\n" line ends,
@@ -70,7 +64,7 @@ int WriteEntry(const std::u16string& message) {
 
 void LogOpen(const wchar_t* fileName) {
   std::wstring path =
-      moni::linelog::ResolvePath(TempFolder(), fileName ? fileName : moni::linelog::kDefaultFileName);
+      moni::linelog::ResolvePath(moni::files::TempFolder(), fileName ? fileName : moni::linelog::kDefaultFileName);
   const bool on = !path.empty() && moni::linelog::ReadSwitch(HKEY_CURRENT_USER, kSettingsKey);
   moni::linelog::SetSettingsForTest(on, std::move(path));
 }

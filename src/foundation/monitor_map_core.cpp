@@ -38,8 +38,11 @@ char16_t Fold(char16_t c) {
   return c;
 }
 
+// A key starting with the end marker's character (a name beginning with
+// U+00FF) would read as the end of the table and hide every record after it.
 bool UsableKey(std::u16string_view key) {
-  return !key.empty() && key.size() <= kKeyMaxChars && key.find(u'\0') == std::u16string_view::npos;
+  return !key.empty() && key.size() <= kKeyMaxChars && key.front() != kEndMarker &&
+         key.find(u'\0') == std::u16string_view::npos;
 }
 
 void WriteKey(std::span<std::uint8_t> map, size_t record, std::u16string_view key) {

@@ -88,7 +88,8 @@ std::optional<size_t> FindRecord(std::span<const std::uint8_t> map, std::u16stri
 // reused (its role taken over when empty or no longer a window); otherwise a
 // record is claimed, lowest free first, else at the end marker, which moves
 // one record on. An empty key, one longer than kKeyMaxChars or containing a
-// zero character, or a full table give Unusable without writing anything.
+// zero character or starting with the end marker character (U+00FF), or a
+// full table give Unusable without writing anything.
 CheckOutcome CheckAndRegister(std::span<std::uint8_t> map, std::u16string_view key, std::int32_t role,
                               std::uint64_t ownWindow, const IsWindowFn& isWindow);
 

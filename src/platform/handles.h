@@ -104,6 +104,13 @@ using PrinterHandle = UniqueHandle<handle_traits::Printer>;
 using FindHandle = UniqueHandle<handle_traits::FindFile>;
 using GlobalBlock = UniqueHandle<handle_traits::GlobalMemory>;
 
+// An export of a loaded module as the caller's function type; null when the
+// module lacks it.
+template <typename Fn>
+Fn ProcAddress(HMODULE module, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // A thread that its owner joins: the destructor waits for the thread to end
 // before the handle is closed, so nothing the thread uses is destroyed under it.
 // Whoever owns a Thread makes the thread end first (a stop flag, a message).

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "foundation/command_line_core.h"
+#include "foundation/parameter_text_core.h"
 
 namespace {
 
@@ -107,3 +108,90 @@ TEST(CommandLine, ParameterFileBytes) {
 }
 
 }  // namespace
+
+namespace {
+
+using moni::cmdline::ParameterSet;
+
+TrayFields Fields(std::u16string_view text) {
+  TrayFields f;
+  ApplySwitches(text, f);
+  return f;
+}
+
+}  // namespace
+
+TEST(TrayFields, SwitchesFillTheirFieldsAndLaterOnesWin) {
+  const TrayFields f = Fields(
+      u"/P \"First\" /Q \"ignored\" /p\"Second\" /D \"Drv\" /O \"USB001\" /M \"SMP-100\" /R /i /EF \"hkcu\" "
+      u"/HWND \"123456789012\" /TLM \"t\" /PPOP /FU \"V_G1.tmp\"");
+  EXPECT_EQ(f.printerName, u"Second");
+  EXPECT_EQ(f.driverName, u"Drv");
+  EXPECT_EQ(f.portName, u"USB001");
+  EXPECT_EQ(f.modelId, u"SMP-100");
+  EXPECT_TRUE(f.remove && f.iconInstall && f.ppop && f.efGiven);
+  EXPECT_FALSE(f.preferences);
+  EXPECT_EQ(f.iconFrom, 1);
+  EXPECT_EQ(f.window, 123456789012u);
+  EXPECT_EQ(f.tlm, u"t");
+  EXPECT_EQ(f.paramFile, u"V_G1.tmp");
+
+  EXPECT_EQ(Fields(u"/EF \"HKLM\"").iconFrom, 2);
+  EXPECT_EQ(Fields(u"/EF \"HKU\"").iconFrom, 0);
+  EXPECT_EQ(Fields(u"/HWND \"12x3\"").window, 12u);
+  EXPECT_EQ(Fields(u"/HWND \"99999999999999999999999\"").window, UINT64_MAX);
+}
+
+TEST(TrayFields, ValuesOf260CharactersAreNotAccepted) {
+  const std::u16string ok(259, u'p'), tooLong(260, u'p');
+  EXPECT_EQ(Fields(u"/P \"" + ok + u"\"").printerName, ok);
+  EXPECT_EQ(Fields(u"/P \"keep\" /P \"" + tooLong + u"\"").printerName, u"keep");
+  EXPECT_EQ(Fields(u"/P260 \"" + tooLong + u"\" /O \"port\"").portName, u"port");
+}
+
+TEST(ParameterText, FixedOrderOnlySetSwitchesAndLinesThatFit) {
+  ParameterSet set;
+  set.SetFlag(u"TD");
+  set.SetText(u"HWND", u"42");
+  set.SetFlag(u"S");
+  set.SetText(u"M", u"SMP-100");
+  set.SetText(u"D", u"");  // empty identity switches are left out
+  set.SetText(u"P", u"My Printer");
+  set.SetFlag(u"E");
+  set.SetFlag(u"E", false);
+  EXPECT_EQ(set.Build(), u"/P \"My Printer\"\n/M \"SMP-100\"\n/S\n/HWND \"42\"\n/TD\n");
+
+  // The text reads back as it was set.
+  const TrayFields f = Fields(*set.Build());
+  EXPECT_EQ(f.printerName, u"My Printer");
+  EXPECT_TRUE(f.s && f.td && !f.preferences);
+  EXPECT_EQ(f.window, 42u);
+
+  // "/P " + quotes + "\n" around 270 characters is 276: one too many.
+  set.SetText(u"P", std::u16string(270, u'x'));
+  EXPECT_FALSE(set.Build().has_value());
+  set.SetText(u"P", std::u16string(269, u'x'));
+  EXPECT_TRUE(set.Build().has_value());
+}
+
+TEST(ParameterText, NamesWithQuotesAndSlashesComeBackIntact) {
+  const std::u16string printer = u"Office \"A\" /O \"x\" 2";
+  ParameterSet set;
+  set.SetText(u"P", printer);
+  set.SetText(u"O", u"USB001");
+  EXPECT_EQ(Fields(*set.Build()).printerName, printer);
+  EXPECT_EQ(Fields(*set.Build()).portName, u"USB001");
+
+  const TrayFields status = Fields(StatusWindowText(printer, u"IP_1.2.3.4", u"SMP-100", u"/E"));
+  EXPECT_EQ(status.printerName, printer);
+  EXPECT_EQ(status.portName, u"IP_1.2.3.4");
+  EXPECT_EQ(status.modelId, u"SMP-100");
+  EXPECT_TRUE(status.preferences);
+  EXPECT_EQ(StatusWindowText(u"P1", u"U", u"M", u""), u"/P2 \"P1\"\n/O1 \"U\"\n/M1 \"M\"\n");
+
+  const std::u16string menu = MenuCommandText(u"/MENU \"x\"", printer, u"SMP-100", u"Drv", u"USB001");
+  EXPECT_EQ(menu.back(), u'"');  // no line end after the last line
+  const TrayFields m = Fields(menu);
+  EXPECT_EQ(m.printerName, printer);
+  EXPECT_EQ(m.driverName, u"Drv");
+}

@@ -110,6 +110,8 @@ TEST(MonitorMap, KeysAreBoundedAndCompareWithoutCase) {
   EXPECT_EQ(map.Check(longest + u"k", kTray, 1).result, CheckResult::Unusable);
   EXPECT_EQ(map.Check(u"", kTray, 1).result, CheckResult::Unusable);
   EXPECT_EQ(map.Check(std::u16string(u"a\0b", 3), kTray, 1).result, CheckResult::Unusable);
+  // A name starting with U+00FF would read as the end of the table.
+  EXPECT_EQ(map.Check(u"\u00ffprinter", kTray, 1).result, CheckResult::Unusable);
   EXPECT_EQ(map.First(0), kEndMarker);  // nothing was claimed
 
   ASSERT_EQ(map.Check(longest, kTray, 1).result, CheckResult::Holds);

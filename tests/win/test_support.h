@@ -65,7 +65,7 @@ inline bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
 // An export of a loaded library as a function pointer of type Fn, or null.
 template <typename Fn>
 Fn ProcOf(const Module& lib, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib.get(), name)));
+  return ProcAddress<Fn>(lib.get(), name);
 }
 
 }  // namespace moni::test

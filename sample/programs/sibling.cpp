@@ -1,0 +1,75 @@
+// V_G20RN1.EXE: stand-in for the sibling programs that the tray program and
+// the library start (status window program; installed under other names as
+// the ink-order program V_G20DP1.EXE and the driver update program
+// V_SMPDU1.EXE). It reads its parameters with the monitor's own parser, which
+// deletes a parameter file it was handed as the real programs do, and appends
+// one line per start to "programs.log" in the simulator's scenario folder:
+//
+//   <program>\tP=<printer>\tO=<port>\tM=<model>\tD=<driver>\tE=<0|1>\tFU=<file>\tread=<0|1>\tgone=<0|1>\tcmd=<line>
+//
+// as UTF-8. SIBLING_STAY_MS (environment, milliseconds) keeps it running that
+// long after writing the line, so a test can see it alive.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cwchar>
+#include <string>
+
+#include "foundation/command_line.h"
+#include "kit.h"
+#include "platform/files.h"
+#include "platform/handles.h"
+#include "platform/text_core.h"
+#include "platform/text.h"
+
+namespace {
+
+std::wstring ProgramName() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const wchar_t* slash = std::wcsrchr(path, L'\\');
+  return slash ? slash + 1 : path;
+}
+
+void Append(const std::wstring& line) {
+  const std::wstring folder = moni::kit::ScenarioFolder();
+  if (folder.empty()) return;
+  const std::string utf8 = moni::NarrowUtf8(moni::ToU16(line + L"\n"));
+  moni::KernelHandle file(CreateFileW((folder + L"\\programs.log").c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+  DWORD n = 0;
+  if (file) WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &n, nullptr);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The command line without the program's own name.
+  std::wstring cmd = GetCommandLineW();
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv && argc > 0) {
+    const std::wstring first = argv[0];
+    const size_t at = cmd.find(first);
+    if (at != std::wstring::npos) {
+      size_t end = at + first.size();
+      if (end < cmd.size() && cmd[end] == L'"') ++end;
+      cmd = cmd.substr(end);
+    }
+  }
+  if (argv) LocalFree(argv);
+
+  CTrayCommandLineInfo info;
+  info.Parse(cmd);
+  std::wstring used, text;
+  const bool gone = !info.m_szParamFile.empty() && !ReadParameterFile(info.m_szParamFile, text, used);
+  Append(ProgramName() + L"\tP=" + info.m_szPrinterName + L"\tO=" + info.m_szPortName + L"\tM=" + info.m_szModelID +
+         L"\tD=" + info.m_szDriverName + L"\tE=" + (info.fields.preferences ? L"1" : L"0") + L"\tFU=" +
+         info.m_szParamFile + L"\tread=" + (info.m_fParamFileRead ? L"1" : L"0") + L"\tgone=" + (gone ? L"1" : L"0") +
+         L"\tcmd=" + cmd);
+
+  wchar_t stay[32] = {};
+  if (GetEnvironmentVariableW(L"SIBLING_STAY_MS", stay, 32) > 0) Sleep(std::wcstoul(stay, nullptr, 10));
+  return 0;
+}

@@ -1,0 +1,146 @@
+// Driving real tray programs from a test: start monitray.exe with a command
+// line, find its hidden main window, read its line log, wait for its end.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "kit.h"
+#include "platform/handles.h"
+#include "test_support.h"
+
+namespace moni::test {
+
+// Polls `done` every 20 ms until it holds or `ms` have passed.
+template <typename F>
+bool WaitFor(F done, DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(20);
+  }
+}
+
+// The top-level windows of a process with the given class.
+inline std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
+  struct Search {
+    DWORD pid;
+    const wchar_t* className;
+    std::vector<HWND> found;
+  } search{pid, className, {}};
+  EnumWindows(
+      [](HWND window, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (owner == s->pid && std::wstring(name) == s->className) s->found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The texts of a window's children (through WM_GETTEXT, which crosses processes).
+inline std::wstring ChildTexts(HWND window) {
+  std::wstring all;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        wchar_t text[512] = {};
+        SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
+        *reinterpret_cast<std::wstring*>(param) += std::wstring(text) + L"\n";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+class TrayProcess {
+ public:
+  TrayProcess() = default;
+  ~TrayProcess() {
+    if (!m_process) return;
+    if (WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
+      if (HWND window = MainWindow()) PostMessageW(window, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(m_process.get(), 5000) == WAIT_TIMEOUT) TerminateProcess(m_process.get(), 1);
+    }
+  }
+  TrayProcess(const TrayProcess&) = delete;
+  TrayProcess& operator=(const TrayProcess&) = delete;
+
+  static std::wstring Program() { return kit::InstalledDriverFolder(kit::kDriver) + L"monitray.exe"; }
+
+  bool Start(const std::wstring& arguments) {
+    std::wstring line = L"\"" + Program() + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+      return false;
+    }
+    CloseHandle(info.hThread);
+    m_process.reset(info.hProcess);
+    m_pid = info.dwProcessId;
+    return true;
+  }
+
+  DWORD pid() const { return m_pid; }
+  HANDLE handle() const { return m_process.get(); }
+
+  HWND MainWindow() const {
+    const std::vector<HWND> windows = WindowsOf(m_pid, L"TrayIconWClass");
+    return windows.empty() ? nullptr : windows.front();
+  }
+  // Waits until the program runs its message loop with its window registered.
+  HWND WaitForWindow(DWORD ms = 10000) const {
+    HWND window = nullptr;
+    WaitFor([&] { return Ended() || ((window = MainWindow()) != nullptr && HasLogged(L"MainFrame.StartUp() : Result : 1")); },
+            ms);
+    return window;
+  }
+  bool Ended() const { return WaitForSingleObject(m_process.get(), 0) == WAIT_OBJECT_0; }
+  // The exit code, or STILL_ACTIVE when it did not end within `ms`.
+  DWORD WaitForExit(DWORD ms) const {
+    WaitForSingleObject(m_process.get(), ms);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_process.get(), &code);
+    return code;
+  }
+
+  // The lines this process wrote into the tray line log.
+  std::vector<std::string> LogLines() const {
+    const std::string text = ReadFileBytes(TempFolder() + L"V_G40IC.LOG");
+    char prefix[16];
+    snprintf(prefix, sizeof prefix, "%04X;", static_cast<unsigned>(m_pid));
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find('\n', at);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(at, end - at);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind(prefix, 0) == 0) lines.push_back(line);
+      at = end + 1;
+    }
+    return lines;
+  }
+  bool HasLogged(const std::wstring& fragment) const {
+    std::string narrow(fragment.begin(), fragment.end());
+    for (const std::string& line : LogLines()) {
+      if (line.find(narrow) != std::string::npos) return true;
+    }
+    return false;
+  }
+
+ private:
+  KernelHandle m_process;
+  DWORD m_pid = 0;
+};
+
+}  // namespace moni::test
