@@ -29,11 +29,6 @@ constexpr char kScenario[] =
     "Reply2=40424443205354320D0A12000101030F0D0303014604025005034B010028\n"
     "Reply3=40424443205354320D0A15000101030F0D0303013C04024605034101000F040113\n";
 
-template <typename Fn>
-Fn Proc(HMODULE lib, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
-}
-
 struct Timing {
   double mean = 0, median = 0;
 };
@@ -82,12 +77,12 @@ int wmain(int argc, wchar_t** argv) {
     std::fprintf(stderr, "bench_session: cannot make the printer\n");
   } else {
     moni::Module lib(LoadLibraryW(L"monicore.dll"));
-    auto start = Proc<decltype(&PrMonitoringStart)>(lib.get(), "PrMonitoringStart");
-    auto getChannel = Proc<decltype(&PrGetChannel)>(lib.get(), "PrGetChannel");
-    auto getStatus = Proc<decltype(&PrGetStatus)>(lib.get(), "PrGetStatus");
-    auto end = Proc<decltype(&PrMonitoringEnd)>(lib.get(), "PrMonitoringEnd");
-    auto query = Proc<decltype(&PrGetPrinterStatus2)>(lib.get(), "PrGetPrinterStatus2");
-    auto release = Proc<decltype(&PrReleasePrinterStatus)>(lib.get(), "PrReleasePrinterStatus");
+    auto start = moni::ProcAddress<decltype(&PrMonitoringStart)>(lib.get(), "PrMonitoringStart");
+    auto getChannel = moni::ProcAddress<decltype(&PrGetChannel)>(lib.get(), "PrGetChannel");
+    auto getStatus = moni::ProcAddress<decltype(&PrGetStatus)>(lib.get(), "PrGetStatus");
+    auto end = moni::ProcAddress<decltype(&PrMonitoringEnd)>(lib.get(), "PrMonitoringEnd");
+    auto query = moni::ProcAddress<decltype(&PrGetPrinterStatus2)>(lib.get(), "PrGetPrinterStatus2");
+    auto release = moni::ProcAddress<decltype(&PrReleasePrinterStatus)>(lib.get(), "PrReleasePrinterStatus");
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     auto elapsedMs = [&](const LARGE_INTEGER& a, const LARGE_INTEGER& b) {

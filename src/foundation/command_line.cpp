@@ -46,11 +46,7 @@ bool ReadParameterFile(const std::wstring& path, std::wstring& text, std::wstrin
   return true;
 }
 
-void CTrayCommandLineInfo::Parse(const std::wstring& text) { Run(text, true); }
-
-void CTrayCommandLineInfo::ParseOnly(const std::wstring& text) { Run(text, false); }
-
-void CTrayCommandLineInfo::Run(const std::wstring& text, bool forUse) {
+void CTrayCommandLineInfo::Parse(const std::wstring& text, bool deleteParamFile) {
   fields = {};
   m_szCmdLine = text;
   m_szTempFolder = moni::files::TempFolderOrCurrent();
@@ -58,7 +54,7 @@ void CTrayCommandLineInfo::Run(const std::wstring& text, bool forUse) {
   moni::cmdline::ApplySwitches(moni::ToU16(text), fields);
   // A parameter file that cannot be read stops the parse: the identity stays
   // as the command line gives it.
-  if (ReadParamFile(forUse) && forUse) CompleteIdentity();
+  if (ReadParamFile(deleteParamFile)) CompleteIdentity();
   CopyOut();
 }
 

@@ -21,11 +21,8 @@ class CTrayCommandLineInfo {
   // and parsed after it (its switches win) and then deleted unless "EF" was
   // given. Finally a missing driver or port name is taken from the spooler
   // and a missing model identifier from the driver's setup data.
-  void Parse(const std::wstring& text);
-
-  // Parses the text and the parameter file without deleting the file or
-  // completing the identity (what the text carries, as it stands).
-  void ParseOnly(const std::wstring& text);
+  // Tools that only look at a text leave the file where it is.
+  void Parse(const std::wstring& text, bool deleteParamFile = true);
 
   std::wstring m_szPrinterName, m_szDriverName, m_szPortName, m_szModelID;
   bool m_fRemove = false;
@@ -43,7 +40,6 @@ class CTrayCommandLineInfo {
   static constexpr DWORD kMaxParamFileBytes = 1024 * 1024;
 
  private:
-  void Run(const std::wstring& text, bool forUse);
   bool ReadParamFile(bool deleteAfter);
   void CompleteIdentity();
   void CopyOut();

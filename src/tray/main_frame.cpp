@@ -4,7 +4,6 @@
 #include "foundation/command_line.h"
 #include "foundation/dat_reader.h"
 #include "foundation/line_log.h"
-#include "foundation/log_format.h"
 #include "foundation/monitor_map.h"
 #include "foundation/profile_reader.h"
 #include "foundation/registry_key.h"
@@ -418,11 +417,8 @@ void CMainFrame::OnUniAux(int id) {
   }
   std::wstring program, folder;
   if (GetDriverUpdateExeName(program, folder) && ContainsUpper(moni::ToU16(templ), moni::ToU16(program))) {
-    // The template takes the update program's folder for its one "%s"; any
-    // other conversion prints nothing.
-    const std::u16string command =
-        moni::logfmt::Format(moni::NarrowUtf8(moni::ToU16(templ)), {moni::logfmt::Arg(moni::ToU16(folder))});
-    const CommandSplit split = SplitAtFirstSlash(command);
+    const CommandSplit split =
+        SplitAtFirstSlash(FormatDriverUpdateCommand(moni::ToU16(templ), moni::ToU16(folder)));
     ShellExecuteW(nullptr, L"open", moni::ToWide(split.program).c_str(),
                   split.hasArguments ? moni::ToWide(split.arguments).c_str() : nullptr, nullptr, SW_SHOWNORMAL);
     return;

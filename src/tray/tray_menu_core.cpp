@@ -2,6 +2,9 @@
 
 #include <limits>
 
+#include "foundation/log_format.h"
+#include "platform/text_core.h"
+
 namespace moni::tray {
 
 namespace {
@@ -85,6 +88,10 @@ CommandSplit SplitAtFirstSlash(std::u16string_view command) {
   while (!program.empty() && program.back() == u' ') program.pop_back();
   if (slash == std::u16string_view::npos) return {program, {}, false};
   return {program, std::u16string(command.substr(slash)), true};
+}
+
+std::u16string FormatDriverUpdateCommand(std::u16string_view templ, std::u16string_view folder) {
+  return logfmt::Format(NarrowUtf8(templ), {logfmt::Arg(folder)});
 }
 
 std::u16string SemaphoreName(std::u16string_view printer) {

@@ -66,6 +66,11 @@ CommandSplit SplitAtFirstBlank(std::u16string_view templ);
 // (trailing blanks removed) and the parameters from there on.
 CommandSplit SplitAtFirstSlash(std::u16string_view command);
 
+// A driver update template with the update program's folder for its one
+// "%s" (the template comes from the setup data: any other conversion prints
+// nothing, and nothing but the folder is ever read).
+std::u16string FormatDriverUpdateCommand(std::u16string_view templ, std::u16string_view folder);
+
 // The utility semaphore's name for a printer: every "\" becomes "/".
 std::u16string SemaphoreName(std::u16string_view printer);
 

@@ -14,6 +14,7 @@ int CmdStatus(const Args& args);
 int CmdDecode(const Args& args);
 int CmdPrinters(const Args& args);
 int CmdWatch(const Args& args);
+int CmdParams(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

@@ -36,6 +36,10 @@ constexpr const char* kUsage =
     "                            names a resource library for the message text\n"
     "  decode --batch FILE       one case per line, \"HEX CHANNEL FLAGS STATUS\" (FLAGS: n\n"
     "                            network, k keep buttons, or -), one JSON object per line\n"
+    "  params TEXT [--json]      what a command line carries for the tray program: the\n"
+    "  params --file FILE [--json]\n"
+    "                            switches in order and the fields after the parse (a\n"
+    "                            parameter file, UTF-16, is read and never deleted)\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -124,5 +128,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"decode") return CmdDecode(args);
   if (command == L"printers") return CmdPrinters(args);
   if (command == L"watch") return CmdWatch(args);
+  if (command == L"params") return CmdParams(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
