@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "foundation/command_line_core.h"
+#include "foundation/parameter_text_core.h"
 
 namespace {
 
@@ -62,6 +63,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(valueChars <= view.size());
   std::u16string name, value;
   Check(GetSwitch(view, scan.switches.size(), name, value) == -1 && name.empty() && value.empty());
+
+  // The fields the tray program keeps: never longer than a field holds, and
+  // a value written back by the writers reads back unchanged.
+  TrayFields fields;
+  ApplySwitches(view, fields);
+  for (const std::u16string* f : {&fields.printerName, &fields.driverName, &fields.portName, &fields.modelId,
+                                  &fields.paramFile, &fields.j, &fields.rp}) {
+    Check(f->size() <= kMaxValueChars);
+  }
+  TrayFields back;
+  ApplySwitches(StatusWindowText(fields.printerName, fields.portName, fields.modelId, u""), back);
+  Check(back.printerName == fields.printerName && back.portName == fields.portName && back.modelId == fields.modelId);
+  TrayFields menu;
+  ApplySwitches(MenuCommandText(u"", fields.printerName, fields.modelId, fields.driverName, fields.portName), menu);
+  Check(menu.printerName == fields.printerName && menu.driverName == fields.driverName &&
+        menu.portName == fields.portName && menu.modelId == fields.modelId);
 
   const std::u16string decoded = DecodeParameterFile(
       std::string_view(reinterpret_cast<const char*>(data), size));

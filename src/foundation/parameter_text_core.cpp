@@ -81,7 +81,7 @@ std::optional<std::u16string> ParameterSet::Build() const {
 }
 
 std::u16string SwitchWithValue(std::u16string_view name, std::u16string_view value) {
-  if (value.find(u'"') != std::u16string_view::npos) return SwitchWithLength(name, value);
+  if (value.find_first_of(u"\"\n") != std::u16string_view::npos) return SwitchWithLength(name, value);
   return u"/" + std::u16string(name) + Quoted(value);
 }
 

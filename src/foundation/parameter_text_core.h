@@ -32,8 +32,8 @@ class ParameterSet {
 inline constexpr size_t kMaxLineChars = 275;
 
 // One switch with its value in double quotes: "/P "name"". A value that holds
-// a double quote itself is written in the length form ("/P7 "a"b c d"") so
-// that it comes back intact.
+// a double quote or a line end itself is written in the length form
+// ("/P7 "a"b c d"") so that it comes back intact.
 std::u16string SwitchWithValue(std::u16string_view name, std::u16string_view value);
 // The length form always: "/P12 "...".
 std::u16string SwitchWithLength(std::u16string_view name, std::u16string_view value);

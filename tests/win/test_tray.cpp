@@ -161,6 +161,13 @@ TEST_F(TrayProgram, SecondInstanceInOtherCaseHandsOverAndEnds) {
   EXPECT_FALSE(registered);
 }
 
+TEST_F(TrayProgram, WithoutPrinterAndPortItEndsAtOnce) {
+  TrayProcess& tray = Start(L"/M \"SMP-100\"");
+  EXPECT_EQ(tray.WaitForExit(10000), 0u);
+  EXPECT_TRUE(tray.HasLogged(L"CmdLine"));
+  EXPECT_FALSE(tray.HasLogged(L"CMainFrame::StartUp"));
+}
+
 TEST_F(TrayProgram, HandleOfACrashedInstanceIsTakenOver) {
   // Another process keeps the section alive, as other trays would.
   moni::KernelHandle section = mm::CreateOrOpenSection(kMapName);

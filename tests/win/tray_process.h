@@ -77,6 +77,8 @@ class TrayProcess {
   static std::wstring Program() { return kit::InstalledDriverFolder(kit::kDriver) + L"monitray.exe"; }
 
   bool Start(const std::wstring& arguments) {
+    // Process ids are reused: only what the log gains from now on is ours.
+    m_logStart = ReadFileBytes(LogPath()).size();
     std::wstring line = L"\"" + Program() + L"\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
@@ -115,7 +117,8 @@ class TrayProcess {
 
   // The lines this process wrote into the tray line log.
   std::vector<std::string> LogLines() const {
-    const std::string text = ReadFileBytes(TempFolder() + L"V_G40IC.LOG");
+    const std::string all = ReadFileBytes(LogPath());
+    const std::string text = all.size() > m_logStart ? all.substr(m_logStart) : std::string();
     char prefix[16];
     snprintf(prefix, sizeof prefix, "%04X;", static_cast<unsigned>(m_pid));
     std::vector<std::string> lines;
@@ -139,8 +142,11 @@ class TrayProcess {
   }
 
  private:
+  static std::wstring LogPath() { return TempFolder() + L"V_G40IC.LOG"; }
+
   KernelHandle m_process;
   DWORD m_pid = 0;
+  size_t m_logStart = 0;
 };
 
 }  // namespace moni::test
