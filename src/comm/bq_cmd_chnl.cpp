@@ -89,10 +89,14 @@ size_t CBqCmdChnl::PendingRequests() const {
 
 int CBqCmdChnl::ResetPrinterRJ(std::uint32_t jobNumber, std::uint8_t nameType, const std::uint8_t* name, std::uint32_t nameLength) {
   CDebugLog log("CBqCmdChnl::ResetPrinterRJ");
+  // A print server's kind is known only on the network channel, once the
+  // thread has opened it; the kind alone is read here, as the thread writes
+  // the channel fields.
   moni::comm::ResetForm form = moni::comm::ResetForm::kLocal;
-  if (OnNetworkChannel() && m_nPrintServerType == kServerD4)
+  const int server = m_nPrintServerType.load();
+  if (server == kServerD4)
     form = moni::comm::ResetForm::kPrintServerD4;
-  else if (OnNetworkChannel() && m_nPrintServerType == kServerPlain)
+  else if (server == kServerPlain)
     form = moni::comm::ResetForm::kNetwork;
   std::uint8_t command[moni::comm::snmp::kPacketBufferSize];
   const std::size_t length = moni::comm::BuildResetCommand(form, jobNumber, nameType, name, nameLength, command);
@@ -108,7 +112,7 @@ int CBqCmdChnl::ResetPrinterRJ(std::uint32_t jobNumber, std::uint8_t nameType, c
 int CBqCmdChnl::SendInfoCommand(int index) {
   std::uint8_t command[moni::comm::kInfoCommandLength];
   if (!moni::comm::BuildInfoCommand(index, command)) return 0;
-  if (OnNetworkChannel() && m_nPrintServerType == kServerD4) {
+  if (m_nPrintServerType.load() == kServerD4) {
     std::uint8_t packet[moni::comm::snmp::kPacketBufferSize];
     const std::uint32_t length = MakeSnmpPacket(command, sizeof command, packet);
     return QueueRequest(packet, length) ? 1 : 0;
@@ -133,7 +137,7 @@ bool CBqCmdChnl::OpenCandidate() {
     if (SelectChannel(candidate, kCommandMode) == 1 && OpenChannel() > 0) break;
   }
   if (m_hChannel <= 0) return false;
-  if (OnNetworkChannel()) CheckPrintServer();
+  CheckPrintServer();  // on the network channel: the print server's kind
   return true;
 }
 

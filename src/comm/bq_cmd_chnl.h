@@ -72,7 +72,6 @@ class CBqCmdChnl : public CBqApiEx2 {
   int Start(HWND hWnd, BqResultCallback callback, void* context, DWORD pollMs);
   // Opens the first candidate that the printer offers; false when none opens.
   bool OpenCandidate();
-  bool OnNetworkChannel() const { return m_selected.channel == bqapi::kChannelNetwork; }
 
   mutable std::mutex m_sendLock;
   mutable std::mutex m_answerLock;

@@ -120,6 +120,7 @@ int CBqApiEx2::CheckPrintServer() {
   if (commands.find(L"D4") == std::wstring::npos) return -1;
   std::vector<std::uint8_t> reply;
   m_nPrintServerType = GetPrinterStatus(reply) > 0 ? kServerD4 : kServerPlain;
-  log.Write("result : Print Server Type = %d\n", m_nPrintServerType);
-  return m_nPrintServerType;
+  const int type = m_nPrintServerType.load();
+  log.Write("result : Print Server Type = %d\n", type);
+  return type;
 }

@@ -10,6 +10,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -67,14 +68,15 @@ class CBqApiEx2 : public CBqApiEx {
   // request; -1 elsewhere, or when it is not a "D4" one (kind left as it is).
   int CheckPrintServer();
 
-  int LastSnmpError() const { return m_nLastSnmpError; }
-  int PrintServerType() const { return m_nPrintServerType; }
+  int LastSnmpError() const { return m_nLastSnmpError.load(); }
+  int PrintServerType() const { return m_nPrintServerType.load(); }
 
  protected:
   bool OnNetwork() const { return m_hChannel > 0 && m_selected.channel == bqapi::kChannelNetwork; }
   // Sends a command packed by MakeSnmpPacket.
   int SendPacked(const std::uint8_t* command, std::uint32_t length, std::vector<std::uint8_t>& reply);
 
-  int m_nLastSnmpError = 0;
-  int m_nPrintServerType = kServerUnknown;
+  // Written by a command channel's thread, read by its owner's.
+  std::atomic<int> m_nLastSnmpError{0};
+  std::atomic<int> m_nPrintServerType{kServerUnknown};
 };
