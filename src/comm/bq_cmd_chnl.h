@@ -31,6 +31,9 @@ class CBqCmdChnl : public CBqApiEx2 {
   // Ends the thread (waiting for it); the channel is closed afterwards.
   ~CBqCmdChnl() override;
 
+  // Both forms end a thread that ran before and empty the queues first:
+  // requests are queued once the thread runs.
+  //
   // Starts the thread for the channel already selected, reporting to the
   // window (or the callback), polling every 500 ms: 1 started, 0 running or
   // not started.

@@ -19,7 +19,8 @@ namespace moni::comm::snmp {
 
 // The private enterprise number under which the printers publish their
 // command object identifiers. Its BER form takes two bytes (128 to 16383).
-// The test agent's handler (sample/snmp) serves the same number.
+// The test run's agent (scripts/wine-env) reads this number and the community
+// below from this file, so that both are written in this one place.
 inline constexpr std::uint32_t kPrinterEnterprise = 14392;
 static_assert(kPrinterEnterprise >= 128 && kPrinterEnterprise < 16384, "the enterprise number takes two BER bytes");
 
