@@ -251,25 +251,17 @@ void CDetailBqStatus::BqStatusThreadMain() {
         if (r == 1) modelChecked = true;
       }
       if (!m_worker.Running()) break;
+      int opened = 1;
       if (r < 0) {
         Post(WM_RESULT_BQDEVICEID, r);
-        wait = Interval();
+      } else if (m_hChannel < 0 && (opened = OpenStatusChannel()) < 1) {
+        // -1: no candidate offered for status; 0: chosen but not opened.
+        Post(WM_RESULT_BQSTCHANNEL, opened);
       } else {
-        if (m_hChannel < 0) {
-          const int opened = OpenStatusChannel();
-          if (opened < 1) {
-            // -1: no candidate offered for status; 0: chosen but not opened.
-            Post(WM_RESULT_BQSTCHANNEL, opened);
-            wait = Interval();
-            ++counter;
-            if (!m_worker.Pause(m_tickMs)) break;
-            continue;
-          }
-        }
         if (!m_worker.Running()) break;
         if (r == 1) Post(WM_RESULT_BQSTATUS, GetPrinterStatus());
-        wait = Interval();
       }
+      wait = Interval();
     }
     ++counter;
     if (!m_worker.Pause(m_tickMs)) break;

@@ -156,6 +156,19 @@ TEST_F(StatusThread, NoStatusChannelPostsMinusOneAtEveryInterval) {
   ExpectGaps(posted, kLocalTicks);
 }
 
+TEST_F(StatusThread, ChannelThatDoesNotOpenAndABusyPrinterArePosted) {
+  WriteScenario(Scenario("0x10000005:0x0007", "[Inject]\nBQOpenChannel@1=-7\nBQGetStatus=-17\n"));
+  auto status = Detail();
+  ASSERT_EQ(status->StartStatusThread(window.hwnd(), nullptr, nullptr), 1);
+  ASSERT_TRUE(window.WaitFor(WM_RESULT_BQSTATUS, 2, 5000));
+  status->EndStatusThread(1);
+  // Chosen but not opened: 0; then opened, and the busy printer's -17 is -2.
+  ASSERT_EQ(window.posted().at(0).message, WM_RESULT_BQSTCHANNEL);
+  EXPECT_EQ(window.posted().at(0).value(), 0);
+  ExpectAll(window.Of(WM_RESULT_BQSTATUS), -2);
+  EXPECT_TRUE(PrinterKey().empty());  // nothing was written
+}
+
 TEST_F(StatusThread, StartOnARunningObjectChangesNothing) {
   WriteScenario(Scenario("0x10000005:0x0007", "", "MFG:TALMER;MDL:XP-999;"));
   MessageWindow second;
