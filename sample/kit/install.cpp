@@ -98,6 +98,8 @@ int wmain() {
       ok = false;
       continue;
     }
+    // The network printer answers through the SNMP agent of this run.
+    scenario = moni::kit::WithAgent(scenario, moni::kit::AgentAddress());
     for (int openType : {moni::kit::kOpenByPrinter, moni::kit::kOpenByPort}) {
       const std::wstring key = openType == moni::kit::kOpenByPrinter ? printer.name : printer.port;
       if (moni::kit::WriteScenario(openType, key, scenario)) {

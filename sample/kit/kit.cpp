@@ -517,6 +517,29 @@ std::wstring ScenarioFileName(int openType, const std::wstring& name) {
   return file + L".ini";
 }
 
+std::string AgentAddress() {
+  char value[256] = {};
+  const DWORD n = GetEnvironmentVariableA("MONI_SNMP_AGENT", value, sizeof value);
+  return n > 0 && n < sizeof value ? std::string(value, n) : std::string(kDefaultAgent);
+}
+
+std::string WithAgent(const std::string& iniText, const std::string& address) {
+  std::string out;
+  size_t at = 0;
+  while (at < iniText.size()) {
+    size_t end = iniText.find('\n', at);
+    end = end == std::string::npos ? iniText.size() : end + 1;
+    std::string line = iniText.substr(at, end - at);
+    if (line.rfind("Agent=", 0) == 0) {
+      const size_t keep = line.find_first_of("\r\n");
+      line = "Agent=" + address + (keep == std::string::npos ? "" : line.substr(keep));
+    }
+    out += line;
+    at = end;
+  }
+  return out;
+}
+
 bool WriteScenario(int openType, const std::wstring& name, const std::string& iniText) {
   const std::wstring folder = ScenarioFolder();
   const std::wstring file = ScenarioFileName(openType, name);

@@ -100,6 +100,14 @@ void RemoveScenarioFolder(const std::wstring& folder);
 // Empty when the name cannot be converted or the open type is unknown.
 std::wstring ScenarioFileName(int openType, const std::wstring& name);
 
+// The SNMP agent of this test run, "host:port": %MONI_SNMP_AGENT% (set by
+// scripts/wine-env for the agent it started), else kDefaultAgent.
+inline constexpr char kDefaultAgent[] = "127.0.0.1:16161";
+std::string AgentAddress();
+
+// The scenario with the value of every "Agent=" line replaced by `address`.
+std::string WithAgent(const std::string& iniText, const std::string& address);
+
 // Writes the scenario for `name` into the scenario folder, replacing the old
 // one in one step (the simulator never sees a half-written file).
 bool WriteScenario(int openType, const std::wstring& name, const std::string& iniText);

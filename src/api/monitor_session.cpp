@@ -114,17 +114,6 @@ Unusable CheckSession(const CBqApi& library) {
   return Unusable::None;
 }
 
-bool EqualIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    wchar_t x = a[i], y = b[i];
-    if (x >= L'a' && x <= L'z') x = static_cast<wchar_t>(x - L'a' + L'A');
-    if (y >= L'a' && y <= L'z') y = static_cast<wchar_t>(y - L'a' + L'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int Start(const StartArgs& args) {
@@ -246,7 +235,7 @@ int CheckModelID() {
     return 0;
   }
   const std::wstring model = deviceId.substr(at + 4, end - at - 4);
-  const int result = EqualIgnoringAsciiCase(model, info.ModelID) ? 1 : 2;
+  const int result = moni::comm::EqualIgnoringAsciiCase(moni::ToU16(model), moni::ToU16(info.ModelID)) ? 1 : 2;
   log.Write("PrCheckModelID : %s / %s = %d\n", model, info.ModelID, result);
   return result;
 }

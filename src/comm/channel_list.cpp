@@ -36,4 +36,21 @@ std::string_view ModelFromDeviceId(std::string_view deviceId) {
   return rest.substr(0, rest.find(';'));
 }
 
+bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; };
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upper(a[i]) != upper(b[i])) return false;
+  return true;
+}
+
+int MatchModel(std::u16string_view deviceId, std::u16string_view model) {
+  const std::size_t start = deviceId.find(u"MDL:");
+  if (start == std::u16string_view::npos) return -1;
+  std::u16string_view found = deviceId.substr(start + 4);
+  found = found.substr(0, found.find(u';'));
+  if (found.empty()) return -1;
+  return EqualIgnoringAsciiCase(found, model) ? 1 : -2;
+}
+
 }  // namespace moni::comm

@@ -27,4 +27,12 @@ std::optional<bqapi::ChannelEntry> FirstStatusChannel(const std::vector<bqapi::C
 // next ";" (or the end); empty when there is no "MDL:".
 std::string_view ModelFromDeviceId(std::string_view deviceId);
 
+// Equal when the texts differ at most in the case of ASCII letters.
+bool EqualIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
+// Whether the device identifier names the model: 1 it does (ASCII letter
+// case aside), -2 it names another model, -1 it names none ("MDL:" missing
+// or empty).
+int MatchModel(std::u16string_view deviceId, std::u16string_view model);
+
 }  // namespace moni::comm

@@ -50,4 +50,14 @@ TEST(ChannelList, ModelIsTheMdlField) {
   EXPECT_EQ(ModelFromDeviceId("MDL:;"), "");
 }
 
+TEST(ChannelList, ModelMatchIgnoresOnlyAsciiCase) {
+  using moni::comm::MatchModel;
+  EXPECT_EQ(MatchModel(u"MFG:TALMER;MDL:smp-100;CLS:PRINTER;", u"SMP-100"), 1);
+  EXPECT_EQ(MatchModel(u"MFG:TALMER;MDL:XP-999;", u"SMP-100"), -2);
+  EXPECT_EQ(MatchModel(u"MFG:TALMER;MDL:SMP-100X;", u"SMP-100"), -2);
+  EXPECT_EQ(MatchModel(u"MDL:\u00E9;", u"\u00C9"), -2);  // not an ASCII letter
+  EXPECT_EQ(MatchModel(u"MFG:TALMER;", u"SMP-100"), -1);
+  EXPECT_EQ(MatchModel(u"MDL:;", u"SMP-100"), -1);
+}
+
 }  // namespace

@@ -193,7 +193,7 @@ TEST(SampleKit, ScenariosAreNamedAfterTheEscapedName) {
   // The installer's scenarios, in the default folder.
   const std::string local = test::ReadFileBytes(kit::ScenarioFolder() + L"\\printer-TALMER Sample Printer.ini");
   EXPECT_NE(local.find("MDL:SMP-100;"), std::string::npos);
-  EXPECT_NE(test::ReadFileBytes(kit::ScenarioFolder() + L"\\port-IP_127.0.0.1.ini").find("Agent=127.0.0.1:16161"),
+  EXPECT_NE(test::ReadFileBytes(kit::ScenarioFolder() + L"\\port-IP_127.0.0.1.ini").find("Agent=" + kit::AgentAddress()),
             std::string::npos);
 
   const std::wstring folder = test::TempFolder() + L"bqsim_" + test::UniqueTestName() + L"\\sub";
