@@ -42,7 +42,10 @@ TEST_F(ProgressMeterTest, FollowsAJobFromStartToEnd) {
 
   JobRecord last{};
   onMessage = [&](const Received& r) {
-    if (r.message == WM_PROGRESSIF_STATUS) meter.GetJobRecord(last);
+    // The record as the window reads it; the last status comes after the job
+    // ended and its record was cleared.
+    JobRecord now{};
+    if (r.message == WM_PROGRESSIF_STATUS && meter.GetJobRecord(now)) last = now;
   };
   EXPECT_EQ(meter.AddPMJob(7, 1), 1);
   EXPECT_EQ(meter.AddPMJob(7, 1), 0);  // already listed: nothing more

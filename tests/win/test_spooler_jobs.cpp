@@ -148,9 +148,13 @@ TEST_F(RemoteProgress, JobRenderedOnAServerIsFollowedOverRpc) {
   CProgressMeter meter(FastOptions());
   meter.Initialize(remote, port);
   meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
-  moni::progress::JobRecord last{};
+  using moni::progress::JobRecord;
+  JobRecord last{};
   onMessage = [&](const moni::test::Received& r) {
-    if (r.message == WM_PROGRESSIF_STATUS) meter.GetJobRecord(last);
+    // The record as the window reads it; the last status comes after the job
+    // ended and its record was cleared.
+    JobRecord now{};
+    if (r.message == WM_PROGRESSIF_STATUS && meter.GetJobRecord(now)) last = now;
     if (r.message == WM_PROGRESSIF_WAIT) {
       DWORD reason = 0;
       if (meter.GetWaitReason(&reason)) meter.ClearWaitReason(reason);
