@@ -144,6 +144,56 @@ TEST_F(ProgressMeterTest, AutoClearMaskLeavesOnlyTheWindowsBits) {
   EXPECT_EQ(JournalCount(SetCall(kLibJob, 203, 0x885)), 1u);  // all four reported together
 }
 
+TEST_F(ProgressMeterTest, InkSetWaitReadsTheInkSetOrClearsTheBit) {
+  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=50\nWait=0x8\nInkSet=3,0x11,0x22,0x33\n") +
+             "[Job2]\nWinJobId=8\nPaperCodes=1,1,1\nDuration=50\nWait=0x9\n");
+  SpoolerHasJob(printer, 7);
+  SpoolerHasJob(printer, 8);
+  CProgressMeter meter(FastOptions());
+  meter.Initialize(printer, port);
+  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  onMessage = [&](const Received& r) {
+    DWORD reason = 0;
+    if (r.message == WM_PROGRESSIF_WAIT) {
+      while (meter.GetWaitReason(&reason)) meter.ClearWaitReason(reason);
+    }
+  };
+  ASSERT_EQ(meter.AddPMJob(7, 1), 1);
+  ASSERT_EQ(meter.AddPMJob(8, 1), 1);
+  ASSERT_TRUE(PumpUntilEnded(meter));
+  // Job 7 has ink set data: the window was told, with the data at hand.
+  const CProgressMeter::InkSet inks = meter.GetInkSet();
+  EXPECT_EQ(inks.wICNum, 3);
+  EXPECT_EQ(inks.wOPIC[2], 0x33);
+  EXPECT_EQ(JournalCount(SetCall(kLibJob, 203, 0x8)), 1u);
+  // Job 8 has none: bit 0x8 is cleared in the job at once, the window sees 0x1 only.
+  EXPECT_EQ(JournalCount(SetCall(kLibJob + 1, 203, 0x8)), 1u);
+  EXPECT_EQ(JournalCount(SetCall(kLibJob + 1, 203, 0x1)), 1u);
+  const auto waits = MessagesOf(WM_PROGRESSIF_WAIT);
+  ASSERT_EQ(waits.size(), 2u);
+  EXPECT_EQ(waits[1].lParam, 8);
+}
+
+TEST_F(ProgressMeterTest, DestroyWhileTheWorkerSendsToTheWindow) {
+  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\n"));
+  SpoolerHasJob(printer, 7);
+  CProgressMeter meter(FastOptions());
+  meter.Initialize(printer, port);
+  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  ASSERT_EQ(meter.AddPMJob(7, 1), 1);
+  // Without pumping: once the host information was read, the worker sends
+  // "job found" to this thread and waits for it.
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (JournalCount(" 0x00000101 4 ") == 0 && GetTickCount64() < end) Sleep(5);
+  ASSERT_EQ(JournalCount(" 0x00000101 4 "), 1u);
+  Sleep(50);
+  meter.Destroy();  // serves the sent message while it waits
+  EXPECT_FALSE(meter.IsRunning());
+  EXPECT_TRUE(CProgressMeter::IsPrimaryThreadEnding());
+  EXPECT_EQ(MessagesOf(WM_PROGRESSIF_JOBFOUND).size(), 1u);
+  EXPECT_EQ(JournalCount("TLMA_Close"), 1u);
+}
+
 TEST_F(ProgressMeterTest, ClearingBit0x20AloneIsNotReportedToTheJob) {
   AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\nWait=0x21\n"));
   SpoolerHasJob(printer, 7);
