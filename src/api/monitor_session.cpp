@@ -14,6 +14,7 @@
 #include "foundation/target_keys.h"
 #include "platform/text.h"
 #include "status/status_info.h"
+#include "ui/progress/spooler_jobs.h"
 
 namespace moni::session {
 namespace {
@@ -124,9 +125,14 @@ int Start(const StartArgs& args) {
   const int set = info.SetPrinterInformation(args.printer, args.driver, args.port, args.model, args.profile, args.resource);
   if (set < 0) log.Write("PrMonitoringStart : error : SetPrinterInformation\n");
 
-  // The job descriptor is not used yet: print jobs to a port file are not
-  // waited for here.
-  (void)args.job;
+  // A job that prints to a port file is followed to its end instead of
+  // starting a session.
+  DWORD jobNumber = 0;
+  if (args.job && IsPrintingPortFile(args.job, &jobNumber) == 1) {
+    WaitForPrintingCompletion(args.printer, args.port, jobNumber);
+    log.Write("PrMonitoringStart : port file job %08x handled\n", jobNumber);
+    return 1;
+  }
 
   CBqApi library;
   if (!library.IsEnabled()) {

@@ -3,6 +3,7 @@
 // their views, printer handles, threads).
 #pragma once
 #include <windows.h>
+#include <rpc.h>
 #include <winspool.h>
 
 #include <utility>
@@ -93,6 +94,13 @@ struct GlobalMemory {
   static void Close(type h) { GlobalFree(h); }
 };
 
+struct RpcBinding {  // RpcBindingFromStringBinding (links rpcrt4)
+  using type = RPC_BINDING_HANDLE;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) { RpcBindingFree(&h); }
+};
+
 }  // namespace handle_traits
 
 using KernelHandle = UniqueHandle<handle_traits::Kernel>;
@@ -103,6 +111,7 @@ using MappedView = UniqueHandle<handle_traits::MappedView>;
 using PrinterHandle = UniqueHandle<handle_traits::Printer>;
 using FindHandle = UniqueHandle<handle_traits::FindFile>;
 using GlobalBlock = UniqueHandle<handle_traits::GlobalMemory>;
+using RpcBinding = UniqueHandle<handle_traits::RpcBinding>;
 
 // An export of a loaded module as the caller's function type; null when the
 // module lacks it.

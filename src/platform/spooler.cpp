@@ -92,6 +92,33 @@ bool ReadPrinterBlock(const std::wstring& printer, CDebugLog& log, std::vector<B
   return QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) { return query(handle.get(), data, size, needed); });
 }
 
+// The job list that stands in for the spooler's job queries, or empty.
+std::wstring JobListFile() {
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD n = GetEnvironmentVariableW(kJobListVariable, path, MAX_PATH + 1);
+  return n == 0 || n > MAX_PATH ? std::wstring() : std::wstring(path, n);
+}
+
+// Whether the job list has a section for the printer.
+bool ListedPrinter(const std::wstring& file, const std::wstring& printer) {
+  std::vector<wchar_t> names(64 * 1024);
+  const DWORD n = GetPrivateProfileSectionNamesW(names.data(), static_cast<DWORD>(names.size()), file.c_str());
+  for (const wchar_t* name = names.data(); name < names.data() + n && *name; name += wcslen(name) + 1) {
+    if (printer == name) return true;
+  }
+  return false;
+}
+
+// The listed job's data type; false when the job is not listed.
+bool ListedJob(const std::wstring& file, const std::wstring& printer, DWORD jobId, std::wstring& dataType) {
+  constexpr wchar_t kMissing[] = L"\x01";
+  wchar_t value[256] = {};
+  GetPrivateProfileStringW(printer.c_str(), std::to_wstring(jobId).c_str(), kMissing, value, 256, file.c_str());
+  if (wcscmp(value, kMissing) == 0) return false;
+  dataType = value;
+  return true;
+}
+
 }  // namespace
 
 bool GetDriverFilesForPrinter(const std::wstring& printer, DriverFiles& out) {
@@ -158,6 +185,46 @@ bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, 
   const auto& info = *reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
   driver = Field(info.pDriverName, buffer);
   port = Field(info.pPortName, buffer);
+  return true;
+}
+
+std::optional<std::vector<bool>> JobsPresent(const std::wstring& printer, const std::vector<DWORD>& jobIds) {
+  CDebugLog log("spooler::JobsPresent");
+  std::vector<bool> present;
+  if (const std::wstring list = JobListFile(); !list.empty()) {
+    if (!ListedPrinter(list, printer)) return std::nullopt;
+    std::wstring dataType;
+    for (DWORD id : jobIds) present.push_back(ListedJob(list, printer, id, dataType));
+    return present;
+  }
+  PrinterHandle handle;
+  if (!OpenForUse(printer, handle)) {
+    log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
+    return std::nullopt;
+  }
+  for (DWORD id : jobIds) {
+    DWORD needed = 0;
+    const bool got = GetJobW(handle.get(), id, 1, nullptr, 0, &needed);
+    const DWORD error = got ? 0 : GetLastError();
+    present.push_back(got || (needed != 0 && error != ERROR_INVALID_PARAMETER));
+  }
+  return present;
+}
+
+bool GetJobDataType(const std::wstring& printer, DWORD jobId, std::wstring& dataType) {
+  CDebugLog log("spooler::GetJobDataType");
+  dataType.clear();
+  if (const std::wstring list = JobListFile(); !list.empty())
+    return ListedPrinter(list, printer) && ListedJob(list, printer, jobId, dataType);
+  std::vector<BYTE> buffer;
+  const bool ok = ReadPrinterBlock(printer, log, buffer, [jobId](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
+    return GetJobW(h, jobId, 2, data, size, needed);
+  });
+  if (!ok || buffer.size() < sizeof(JOB_INFO_2W)) {
+    log.Write("Error : GetJob level 2 (%lu)\n", GetLastError());
+    return false;
+  }
+  dataType = Field(reinterpret_cast<const JOB_INFO_2W*>(buffer.data())->pDatatype, buffer);
   return true;
 }
 
