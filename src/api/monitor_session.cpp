@@ -11,6 +11,7 @@
 #include "foundation/dat_reader.h"
 #include "foundation/debug_log.h"
 #include "foundation/registry_key.h"
+#include "foundation/com_status.h"
 #include "foundation/target_keys.h"
 #include "platform/text.h"
 #include "status/status_info.h"
@@ -29,13 +30,6 @@ constexpr int kStatusBusy = 16;
 constexpr int kStatusOffline = 59;
 constexpr int kSimpleAttention = 13;
 
-// "ComStatus" values.
-constexpr DWORD kComDecoded = 1;
-constexpr DWORD kComMissing = 2;
-constexpr DWORD kComBusy = 3;
-constexpr DWORD kComNoReply = 0;
-constexpr DWORD kComReplyError = 4;
-constexpr DWORD kComOffline = 5;
 
 // The process-wide session state.
 std::unique_ptr<MonitorBuffer> g_monitorBuffer;
@@ -63,14 +57,14 @@ void WriteComStatus(DWORD value) {
   const std::wstring path = PrinterKey();
   CRegistryKey key;
   if (path.empty() || !key.Open(HKEY_CURRENT_USER, path, true, KEY_ALL_ACCESS)) return;
-  key.SetDword(L"ComStatus", value);
+  key.SetDword(comstatus::kValueName, value);
 }
 
 DWORD ReadComStatus() {
   const std::wstring path = PrinterKey();
   CRegistryKey key;
-  if (path.empty() || !key.Open(HKEY_CURRENT_USER, path)) return kComMissing;
-  return key.QueryDword(L"ComStatus", kComMissing);
+  if (path.empty() || !key.Open(HKEY_CURRENT_USER, path)) return comstatus::kSeen;
+  return key.QueryDword(comstatus::kValueName, comstatus::kSeen);
 }
 
 void WriteStatusRecord(const BYTE* reply, DWORD size, std::uint32_t channel) {
@@ -79,7 +73,7 @@ void WriteStatusRecord(const BYTE* reply, DWORD size, std::uint32_t channel) {
   if (path.empty() || !key.Open(HKEY_CURRENT_USER, path, true, KEY_ALL_ACCESS)) return;
   RegSetValueExW(key.Get(), L"Status", 0, REG_BINARY, reply, size);
   key.SetDword(L"Channel", channel);
-  key.SetDword(L"ComStatus", kComDecoded);
+  key.SetDword(comstatus::kValueName, comstatus::kNew);
 }
 
 // Popup and sound for notification number `notifyNo` from the user's settings:
@@ -355,19 +349,19 @@ int GetStatus(const StatusOutputs& out) {
   if (channelOpen) {
     if (decoder.CheckPrinterOffline(info.OpenName())) {
       errorNo = kStatusOffline;
-      WriteComStatus(kComOffline);
+      WriteComStatus(comstatus::kOffline);
     } else if (out.enableGetStatusErr > 0) {
       errorNo = kStatusReplyError;
-      WriteComStatus(kComReplyError);
+      WriteComStatus(comstatus::kReplyError);
     } else {
       errorNo = kStatusNoReply;
-      WriteComStatus(kComNoReply);
+      WriteComStatus(comstatus::kNoReply);
     }
-  } else if (ReadComStatus() == kComBusy) {
+  } else if (ReadComStatus() == comstatus::kBusy) {
     errorNo = kStatusBusy;
   } else if (decoder.CheckPrinterOffline(info.OpenName())) {
     errorNo = kStatusOffline;
-    WriteComStatus(kComOffline);
+    WriteComStatus(comstatus::kOffline);
   } else {
     errorNo = out.enableGetStatusErr > 0 ? kStatusReplyError : kStatusNoReply;
   }

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "comm/channel_list.h"
+#include "foundation/com_status.h"
 #include "foundation/debug_log.h"
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
@@ -12,13 +13,6 @@ namespace {
 
 constexpr wchar_t kMapPrefix[] = L"V_GTMS_";
 
-// "ComStatus" values the printing side writes.
-constexpr DWORD kComNoReply = 0;
-constexpr DWORD kComNew = 1;
-constexpr DWORD kComSeen = 2;
-constexpr DWORD kComBusy = 3;
-constexpr DWORD kComReplyError = 4;
-constexpr DWORD kComOffline = 5;
 
 // Reads a status reply in the library's two calls into `reply` (size + 1
 // zeroed bytes when `extra`): the size (above 0), 0 no status, or the
@@ -174,13 +168,13 @@ int CDetailBqStatus::ComStatusResult() {
   const std::wstring path = PrinterKey();
   if (path.empty()) return 1;  // no key: as if a new status were there
   CRegistryKey key;
-  const DWORD value = key.Open(HKEY_CURRENT_USER, path) ? key.QueryDword(L"ComStatus", kComSeen) : kComNew;
+  const DWORD value = key.Open(HKEY_CURRENT_USER, path) ? key.QueryDword(moni::comstatus::kValueName, moni::comstatus::kSeen) : moni::comstatus::kNew;
   switch (value) {
-    case kComNoReply: return -1;
-    case kComNew: return 1;
-    case kComBusy: return -2;
-    case kComReplyError: return -3;
-    case kComOffline: return -4;
+    case moni::comstatus::kNoReply: return -1;
+    case moni::comstatus::kNew: return 1;
+    case moni::comstatus::kBusy: return -2;
+    case moni::comstatus::kReplyError: return -3;
+    case moni::comstatus::kOffline: return -4;
     default: return 0;
   }
 }
@@ -244,7 +238,7 @@ void CDetailBqStatus::BqStatusThreadMain() {
           modelChecked = true;
           CRegistryKey key;
           const std::wstring path = PrinterKey();
-          if (!path.empty() && key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) key.SetDword(L"ComStatus", kComSeen);
+          if (!path.empty() && key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) key.SetDword(moni::comstatus::kValueName, moni::comstatus::kSeen);
         }
       } else if (!modelChecked) {
         r = CheckModelIDFromBQAPI();

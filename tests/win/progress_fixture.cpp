@@ -121,3 +121,12 @@ std::string ProgressFixture::SetCall(DWORD libJob, DWORD info, DWORD value) cons
 }
 
 }  // namespace moni::test
+
+namespace moni::test {
+
+void ProgressFixture::Attach(CProgressMeter& meter) const {
+  meter.Initialize(printer, port);
+  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+}
+
+}  // namespace moni::test

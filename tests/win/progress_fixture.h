@@ -41,6 +41,8 @@ class ProgressFixture : public ::testing::Test {
 
   // Short periods, so that a test takes well under a second per job.
   static CProgressMeter::Options FastOptions();
+  // Points the meter at the test printer and at the collecting window.
+  void Attach(CProgressMeter& meter) const;
 
   // Dispatches messages until `done` holds or `ms` have passed; true when it held.
   bool PumpUntil(const std::function<bool()>& done, DWORD ms = 10000);

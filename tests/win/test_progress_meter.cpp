@@ -98,8 +98,7 @@ TEST_F(ProgressMeterTest, WaitReasonsInPriorityEachReportedToTheJob) {
   AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=100\nWait=0x8005\n"));
   SpoolerHasJob(printer, 7);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
   ASSERT_TRUE(PumpUntil([&] { return !MessagesOf(WM_PROGRESSIF_WAIT).empty(); }));
   EXPECT_EQ(MessagesOf(WM_PROGRESSIF_WAIT).front().lParam, 7);
@@ -123,8 +122,7 @@ TEST_F(ProgressMeterTest, AutoClearMaskLeavesOnlyTheWindowsBits) {
   AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=50\nWait=0x80000FFF\n"));
   SpoolerHasJob(printer, 7);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   meter.SetParam(CProgressMeter::kAutoClearMask, 0xFFFFF77A);
   EXPECT_EQ(meter.GetParam(CProgressMeter::kAutoClearMask), 0xFFFFF77Au);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
@@ -150,8 +148,7 @@ TEST_F(ProgressMeterTest, InkSetWaitReadsTheInkSetOrClearsTheBit) {
   SpoolerHasJob(printer, 7);
   SpoolerHasJob(printer, 8);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   onMessage = [&](const Received& r) {
     DWORD reason = 0;
     if (r.message == WM_PROGRESSIF_WAIT) {
@@ -178,8 +175,7 @@ TEST_F(ProgressMeterTest, DestroyWhileTheWorkerSendsToTheWindow) {
   AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\n"));
   SpoolerHasJob(printer, 7);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
   // Without pumping: once the host information was read, the worker sends
   // "job found" to this thread and waits for it.
@@ -198,8 +194,7 @@ TEST_F(ProgressMeterTest, ClearingBit0x20AloneIsNotReportedToTheJob) {
   AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\nWait=0x21\n"));
   SpoolerHasJob(printer, 7);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
   ASSERT_TRUE(PumpUntil([&] { return !MessagesOf(WM_PROGRESSIF_WAIT).empty(); }));
   meter.ClearWaitReason(0x20);
@@ -219,8 +214,7 @@ TEST_F(ProgressMeterTest, CommandsReachOnlyTheirJob) {
   SpoolerHasJob(printer, 7);
   SpoolerHasJob(printer, 8);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
   ASSERT_EQ(meter.AddPMJob(8, 1), 1);
   ASSERT_TRUE(PumpUntil([&] { return !MessagesOf(WM_PROGRESSIF_STATUS).empty(); }));
@@ -257,8 +251,7 @@ TEST_F(ProgressMeterTest, PauseAndResumeNotSentInAStateThatRefusesThem) {
   AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\nStatus=0x8\n"));
   SpoolerHasJob(printer, 7);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
   ASSERT_TRUE(PumpUntil([&] { return !MessagesOf(WM_PROGRESSIF_STATUS).empty(); }));
   meter.SetJobCommand(7, moni::progress::TLM_COMMAND_PAUSE);
@@ -274,8 +267,7 @@ TEST_F(ProgressMeterTest, JobThatLeavesTheSpoolerEndsTheThread) {
   AddPrinter(Job(5, "PaperCodes=1,1,1\nDuration=never\n"));
   SpoolerHasJob(printer, 9);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(9, 1), 1);
   ASSERT_TRUE(PumpUntil([&] { return JournalCount("TLMA_GetJobInfo") >= 3; }));
   EXPECT_TRUE(meter.IsRunning());
@@ -310,8 +302,7 @@ TEST_F(ProgressMeterTest, FailingCallsAndExceptionsOfTheLibrary) {
              "[Inject]\nTLMA_GetJobInfo:102@1=0\nTLMA_GetJobInfo:101@2=seh\nTLMA_Open@1=0\n");
   SpoolerHasJob(printer, 7);
   CProgressMeter meter(FastOptions());
-  meter.Initialize(printer, port);
-  meter.SetParam(CProgressMeter::kNoticeWindow, reinterpret_cast<ULONG_PTR>(window));
+  Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
   ASSERT_TRUE(PumpUntilEnded(meter));
   EXPECT_GE(JournalCount("TLMA_Open"), 2u);
