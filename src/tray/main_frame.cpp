@@ -278,6 +278,8 @@ void CMainFrame::AddExMenu() {
     }
   }
   const std::vector<int> separators = ParseSeparators(read(u"Separators"));
+  std::wstring updateProgram, updateFolder;
+  const bool haveUpdate = GetDriverUpdateExeName(updateProgram, updateFolder);
 
   std::vector<ExtraItem> found;
   for (int id = kFirstExtraItem; id <= kLastExtraItem; ++id) {
@@ -296,6 +298,7 @@ void CMainFrame::AddExMenu() {
       if (f.id == entry.id) item.text = moni::ToWide(f.text);
     }
     item.bitmap.reset(LoadImageW(m_hIconSource, MAKEINTRESOURCEW(entry.id), IMAGE_BITMAP, 0, 0, 0));
+    item.driverUpdate = haveUpdate && IsDriverUpdateMenu(entry.id, updateProgram);
     AppendMenuW(m_hPopup, MF_OWNERDRAW, static_cast<UINT_PTR>(entry.id), reinterpret_cast<LPCWSTR>(&item));
     LogWriteInt(L"CMainFrame::AddExMenu : item", entry.id);
   }
@@ -343,8 +346,7 @@ void CMainFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
     BitBlt(draw.hDC, x, y, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
     SelectObject(memory, old);
     DeleteDC(memory);
-    std::wstring program, folder;
-    if (GetDriverUpdateExeName(program, folder) && IsDriverUpdateMenu(id, program)) {
+    if (item.driverUpdate) {
       if (HICON shield = LoadShieldIcon()) {
         DrawIconEx(draw.hDC, x + 5, y + 5, shield, info.bmWidth - 4, info.bmHeight - 4, 0, nullptr, DI_NORMAL);
         DestroyIcon(shield);

@@ -102,6 +102,7 @@ class CMainFrame {
     int id = 0;
     moni::UniqueHandle<moni::handle_traits::GdiObject> bitmap;
     std::wstring text;
+    bool driverUpdate = false;  // drawn with the shield
   };
 
  private:
