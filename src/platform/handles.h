@@ -51,48 +51,35 @@ class UniqueHandle {
 
 namespace handle_traits {
 
+// Handles for which null means none, closed by one function.
+template <typename T, auto CloseFn>
+struct NullEmpty {
+  using type = T;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) { CloseFn(h); }
+};
+
 struct Kernel {  // CreateFile, CreateEvent, CreateMutex, OpenProcess, ...: NULL or INVALID_HANDLE_VALUE mean none
   using type = HANDLE;
   static type Empty() { return nullptr; }
   static bool IsEmpty(type h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
   static void Close(type h) { CloseHandle(h); }
 };
-struct RegistryKey {
-  using type = HKEY;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { RegCloseKey(h); }
-};
-struct Module {
-  using type = HMODULE;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { FreeLibrary(h); }
-};
-struct MappedView {
-  using type = void*;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type p) { return p == nullptr; }
-  static void Close(type p) { UnmapViewOfFile(p); }
-};
-struct Printer {
-  using type = HANDLE;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { ClosePrinter(h); }
-};
+using RegistryKey = NullEmpty<HKEY, &RegCloseKey>;
+using Module = NullEmpty<HMODULE, &FreeLibrary>;
+using MappedView = NullEmpty<void*, &UnmapViewOfFile>;
+using Printer = NullEmpty<HANDLE, &ClosePrinter>;
 struct FindFile {
   using type = HANDLE;
   static type Empty() { return INVALID_HANDLE_VALUE; }
   static bool IsEmpty(type h) { return h == INVALID_HANDLE_VALUE || h == nullptr; }
   static void Close(type h) { FindClose(h); }
 };
-struct GlobalMemory {
-  using type = HGLOBAL;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { GlobalFree(h); }
-};
+using GlobalMemory = NullEmpty<HGLOBAL, &GlobalFree>;
+using Menu = NullEmpty<HMENU, &DestroyMenu>;
+using Icon = NullEmpty<HICON, &DestroyIcon>;
+using GdiObject = NullEmpty<HGDIOBJ, &DeleteObject>;
 
 struct RpcBinding {  // RpcBindingFromStringBinding (links rpcrt4)
   using type = RPC_BINDING_HANDLE;
@@ -111,6 +98,9 @@ using MappedView = UniqueHandle<handle_traits::MappedView>;
 using PrinterHandle = UniqueHandle<handle_traits::Printer>;
 using FindHandle = UniqueHandle<handle_traits::FindFile>;
 using GlobalBlock = UniqueHandle<handle_traits::GlobalMemory>;
+using MenuHandle = UniqueHandle<handle_traits::Menu>;
+using IconHandle = UniqueHandle<handle_traits::Icon>;
+using GdiHandle = UniqueHandle<handle_traits::GdiObject>;
 using RpcBinding = UniqueHandle<handle_traits::RpcBinding>;
 
 // An export of a loaded module as the caller's function type; null when the

@@ -15,27 +15,6 @@
 #include "tray/tray_menu_core.h"
 #include "tray/uty_call.h"
 
-namespace moni::handle_traits {
-struct Menu {
-  using type = HMENU;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { DestroyMenu(h); }
-};
-struct Icon {
-  using type = HICON;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { DestroyIcon(h); }
-};
-struct GdiObject {
-  using type = HGDIOBJ;
-  static type Empty() { return nullptr; }
-  static bool IsEmpty(type h) { return h == nullptr; }
-  static void Close(type h) { DeleteObject(h); }
-};
-}  // namespace moni::handle_traits
-
 namespace moni::tray {
 
 inline constexpr UINT kIconCallbackMessage = WM_USER + 100;  // 1124
@@ -100,7 +79,7 @@ class CMainFrame {
 
   struct ExtraItemEntry {
     int id = 0;
-    moni::UniqueHandle<moni::handle_traits::GdiObject> bitmap;
+    moni::GdiHandle bitmap;
     std::wstring text;
     bool driverUpdate = false;  // drawn with the shield
   };
@@ -120,10 +99,10 @@ class CMainFrame {
   moni::Module m_resLibrary;
   moni::Module m_iconLibrary;  // loaded separately from the resource library
   HMODULE m_hIconSource = nullptr;
-  moni::UniqueHandle<moni::handle_traits::Menu> m_menu;
+  moni::MenuHandle m_menu;
   HMENU m_hPopup = nullptr;
   moni::KernelHandle m_map;
-  std::array<moni::UniqueHandle<moni::handle_traits::Icon>, 3> m_icons;
+  std::array<moni::IconHandle, 3> m_icons;
   int m_nIconIndex = 0;
   bool m_fIconAdded = false;
   std::array<ExtraItemEntry, moni::tray::kExtraItemCount> m_items;
