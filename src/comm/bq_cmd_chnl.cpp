@@ -39,7 +39,9 @@ int CBqCmdChnl::StartBlockingThread(HWND hWnd, BqResultCallback callback, void* 
 int CBqCmdChnl::StartBlockingThread(HWND hWnd, const std::uint32_t* channels, std::uint32_t bytes) {
   if (m_worker.Running()) return 0;
   EndBlockingThread(1);
-  // The array ends with a channel 0, which stays in the list as its end mark.
+  // The array ends with a channel 0, which stays in the list as its end mark;
+  // a restart replaces the list of the run before.
+  m_candidates.clear();
   for (std::uint32_t i = 0; channels && i < bytes / sizeof(std::uint32_t); ++i) {
     m_candidates.push_back(channels[i]);
     if (channels[i] == 0) break;

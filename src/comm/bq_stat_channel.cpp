@@ -168,7 +168,9 @@ int CDetailBqStatus::ComStatusResult() {
   const std::wstring path = PrinterKey();
   if (path.empty()) return 1;  // no key: as if a new status were there
   CRegistryKey key;
-  const DWORD value = key.Open(HKEY_CURRENT_USER, path) ? key.QueryDword(moni::comstatus::kValueName, moni::comstatus::kSeen) : moni::comstatus::kNew;
+  const DWORD value = key.Open(HKEY_CURRENT_USER, path)
+                          ? key.QueryDword(moni::comstatus::kValueName, moni::comstatus::kSeen)
+                          : moni::comstatus::kNew;
   switch (value) {
     case moni::comstatus::kNoReply: return -1;
     case moni::comstatus::kNew: return 1;
@@ -238,7 +240,9 @@ void CDetailBqStatus::BqStatusThreadMain() {
           modelChecked = true;
           CRegistryKey key;
           const std::wstring path = PrinterKey();
-          if (!path.empty() && key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) key.SetDword(moni::comstatus::kValueName, moni::comstatus::kSeen);
+          if (!path.empty() && key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) {
+            key.SetDword(moni::comstatus::kValueName, moni::comstatus::kSeen);
+          }
         }
       } else if (!modelChecked) {
         r = CheckModelIDFromBQAPI();
