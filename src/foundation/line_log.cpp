@@ -49,15 +49,7 @@ int WriteEntry(const std::u16string& message) {
   std::string ansi;
   if (!moni::WideToAnsi(crlf, ansi)) return 0;
 
-  moni::KernelHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return 0;
-  DWORD written = 0;
-  if (!WriteFile(file.get(), ansi.data(), static_cast<DWORD>(ansi.size()), &written, nullptr) ||
-      written != ansi.size())
-    return 0;
-  return 1;
+  return moni::files::AppendEntry(path, ansi) ? 1 : 0;
 }
 
 }  // namespace

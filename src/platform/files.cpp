@@ -52,6 +52,24 @@ std::wstring WriteNewTempFile(const wchar_t* prefix, std::string_view bytes) {
   return path;
 }
 
+bool AppendEntry(const std::wstring& path, std::string_view bytes) {
+  KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  // One byte far past any real end of the file is the writers' lock.
+  OVERLAPPED lockAt = {};
+  lockAt.Offset = 0xFFFFFFFE;
+  lockAt.OffsetHigh = 0x7FFFFFFF;
+  if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &lockAt)) return false;
+  LARGE_INTEGER zero = {};
+  DWORD written = 0;
+  const bool ok = SetFilePointerEx(file.get(), zero, nullptr, FILE_END) &&
+                  WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                  written == bytes.size();
+  UnlockFileEx(file.get(), 0, 1, 0, &lockAt);
+  return ok;
+}
+
 std::string Utf16Bytes(std::wstring_view text, bool withTerminator) {
   std::string bytes;
   bytes.reserve((text.size() + 1) * 2);

@@ -23,6 +23,12 @@ bool ReadWholeFile(const std::wstring& path, std::string& bytes, DWORD maxBytes)
 // left behind then).
 std::wstring WriteNewTempFile(const wchar_t* prefix, std::string_view bytes);
 
+// Opens (or creates) a log file and appends the bytes at its end as one
+// entry. Writers in other processes that append through here wait for each
+// other, so entries never overwrite or split each other (appending alone is
+// not atomic everywhere). False when the file cannot be opened or written.
+bool AppendEntry(const std::wstring& path, std::string_view bytes);
+
 // The UTF-16LE bytes of a text, without byte-order mark, optionally with the
 // terminating zero character.
 std::string Utf16Bytes(std::wstring_view text, bool withTerminator);

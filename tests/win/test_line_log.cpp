@@ -3,6 +3,7 @@
 
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "foundation/line_log.h"
@@ -91,6 +92,22 @@ TEST(LineLog, AppendsWhileOthersHoldTheFile) {
   const std::string bytes = moni::test::ReadFileBytes(file.path());
   EXPECT_EQ(bytes.substr(0, 24), "0000;    0:00.000; old\r\n");
   EXPECT_EQ(bytes.substr(bytes.size() - 7), "; new\r\n");
+}
+
+TEST(LineLog, WritersAtTheSameTimeNeverSplitEachOthersEntries) {
+  moni::test::TempFile file(L"moni_line_");
+  moni::linelog::SetSettingsForTest(true, file.path());
+  constexpr int kThreads = 4, kEntries = 150;
+  std::vector<std::thread> writers;
+  for (int t = 0; t < kThreads; ++t) {
+    writers.emplace_back([t] {
+      for (int i = 0; i < kEntries; ++i) LogWriteInt((L"writer " + std::to_wstring(t)).c_str(), i);
+    });
+  }
+  for (std::thread& w : writers) w.join();
+  const std::vector<std::string> messages = ReadMessages(file.path());
+  EXPECT_EQ(messages.size(), static_cast<size_t>(kThreads * kEntries));
+  for (const std::string& m : messages) EXPECT_EQ(m.rfind("writer ", 0), 0u) << m;
 }
 
 TEST(LineLog, OffOrNullArgumentsWriteNothing) {
