@@ -40,5 +40,27 @@ function(moni_version_resource target description filename)
   target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
 endfunction()
 
+# Interpreted (-Oif) RPC stubs of an interface, so that they need no header
+# beyond the SDK's: `side` is "client" or "server". Sets <out_var> to the
+# generated stub source; the header <name>.h goes beside it in
+# ${CMAKE_CURRENT_BINARY_DIR}/generated.
+function(moni_rpc_stubs idl side out_var)
+  get_filename_component(name ${idl} NAME_WE)
+  set(gen ${CMAKE_CURRENT_BINARY_DIR}/generated)
+  if(side STREQUAL "client")
+    set(flags -c -C ${gen}/${name}_c.c)
+    set(stub ${gen}/${name}_c.c)
+  else()
+    set(flags -s -S ${gen}/${name}_s.c)
+    set(stub ${gen}/${name}_s.c)
+  endif()
+  add_custom_command(OUTPUT ${gen}/${name}.h ${stub}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${gen}
+    COMMAND x86_64-w64-mingw32-widl -m64 -Oif -h -H ${gen}/${name}.h ${flags} ${idl}
+    DEPENDS ${idl}
+    COMMENT "RPC ${side} stubs of ${name}")
+  set(${out_var} ${stub} PARENT_SCOPE)
+endfunction()
+
 # All programs and DLLs of a tree side by side, as they are installed.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -48,8 +48,6 @@ bool ReadParameterFile(const std::wstring& path, std::wstring& text, std::wstrin
 
 void CTrayCommandLineInfo::Parse(const std::wstring& text, bool deleteParamFile) {
   fields = {};
-  m_szCmdLine = text;
-  m_szTempFolder = moni::files::TempFolderOrCurrent();
   m_fParamFileRead = false;
   moni::cmdline::ApplySwitches(moni::ToU16(text), fields);
   // A parameter file that cannot be read stops the parse: the identity stays

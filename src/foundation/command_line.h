@@ -28,9 +28,7 @@ class CTrayCommandLineInfo {
   bool m_fRemove = false;
   bool m_fIconInstall = false;
   int m_IconFrom = 0;
-  std::wstring m_szTempFolder;  // where a bare parameter file name is looked up
-  std::wstring m_szParamFile;   // the "FU" value as given
-  std::wstring m_szCmdLine;     // the text being parsed
+  std::wstring m_szParamFile;  // the "FU" value as given
   bool m_fParamFileRead = false;
 
   // Every switch, including those the tray program only stores.

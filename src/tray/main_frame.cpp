@@ -12,7 +12,6 @@
 #include "platform/files.h"
 #include "platform/spooler.h"
 #include "platform/text.h"
-#include "platform/text_core.h"
 #include "tray/tray_app.h"
 
 using namespace moni::tray;
@@ -287,6 +286,7 @@ void CMainFrame::AddExMenu() {
     std::wstring text = LoadText(m_resLibrary.get(), id);
     if (id == inkOrderItem && !inkOrderEnabled) text.clear();
     found.push_back({id, moni::ToU16(text)});
+    m_items[id - kFirstExtraItem].text = std::move(text);
   }
   for (const MenuEntry& entry : PlanExtraItems(found, separators)) {
     if (entry.separator) {
@@ -294,9 +294,6 @@ void CMainFrame::AddExMenu() {
       continue;
     }
     ExtraItemEntry& item = m_items[entry.id - kFirstExtraItem];
-    for (const ExtraItem& f : found) {
-      if (f.id == entry.id) item.text = moni::ToWide(f.text);
-    }
     item.bitmap.reset(LoadImageW(m_hIconSource, MAKEINTRESOURCEW(entry.id), IMAGE_BITMAP, 0, 0, 0));
     item.driverUpdate = haveUpdate && IsDriverUpdateMenu(entry.id, updateProgram);
     AppendMenuW(m_hPopup, MF_OWNERDRAW, static_cast<UINT_PTR>(entry.id), reinterpret_cast<LPCWSTR>(&item));

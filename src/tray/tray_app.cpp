@@ -6,7 +6,6 @@
 #include "foundation/reg_access_library.h"
 #include "foundation/base_info.h"
 #include "foundation/registry_key.h"
-#include "platform/files.h"
 #include "platform/text.h"
 #include "foundation/command_line_core.h"
 
@@ -200,7 +199,6 @@ void CTrayIconApp::DelOldIconRegFile(const std::wstring& runKey, const std::wstr
   std::wstring param;
   if (!run.ReadString(entryName, param)) return;
   LogWriteStr(L"csParam\n", param.c_str());
-  CTrayCommandLineInfo info;
   moni::cmdline::TrayFields fields;
   moni::cmdline::ApplySwitches(moni::ToU16(param), fields);
   std::wstring file = moni::ToWide(fields.paramFile);
@@ -213,12 +211,4 @@ void CTrayIconApp::DelOldIconRegFile(const std::wstring& runKey, const std::wstr
   if (!file.empty() && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(file.c_str());
 }
 
-void CTrayIconApp::DeleteParamFile(const std::wstring& path) {
-  if (path.empty()) return;
-  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    DeleteFileW(path.c_str());
-    return;
-  }
-  const std::wstring inTemp = moni::files::TempFolderOrCurrent() + path;
-  if (GetFileAttributesW(inTemp.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(inTemp.c_str());
-}
+void CTrayIconApp::DeleteParamFile(const std::wstring& path) { CParamFile::Delete(path); }

@@ -59,9 +59,7 @@ bool CUtyCall::StartUtyCall(const std::wstring& printerName, const std::wstring&
   m_szPrinterName = printerName;
   m_szLibrary = moni::ToWide(call->library);
   m_nFunction = call->function;
-  m_running.store(true, std::memory_order_release);
   if (!m_thread.start(&CUtyCall::UtyCallMain, this)) {
-    m_running.store(false, std::memory_order_release);
     ReleaseSemaphore(m_hSemaphore.get(), 1, nullptr);
     return false;
   }
@@ -82,7 +80,6 @@ DWORD WINAPI CUtyCall::UtyCallMain(void* param) {
     }
   }
   library.reset();
-  self->m_running.store(false, std::memory_order_release);
   ReleaseSemaphore(self->m_hSemaphore.get(), 1, nullptr);
   return 0;
 }

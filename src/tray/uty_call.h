@@ -5,7 +5,6 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <string>
 
 #include "platform/handles.h"
@@ -30,9 +29,6 @@ class CUtyCall {
   // Waits until the worker thread of this process has ended.
   void CheckUtyCall();
 
-  // Whether the worker thread runs.
-  bool IsRunning() const { return m_running.load(std::memory_order_acquire); }
-
   // Export names by function number (1 to 13); null for other numbers.
   static const char* ExportName(int function);
   // Functions that are called; the others are only looked up.
@@ -45,6 +41,5 @@ class CUtyCall {
   std::wstring m_szLibrary;
   int m_nFunction = 0;
   moni::KernelHandle m_hSemaphore;
-  std::atomic<bool> m_running{false};
   moni::Thread m_thread;
 };

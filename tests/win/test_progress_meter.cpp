@@ -20,6 +20,11 @@ std::string Job(DWORD winJob, const std::string& extra) {
 
 class ProgressMeterTest : public ProgressFixture {
  protected:
+  // The test printer with one job, which the spooler lists too.
+  void PrinterWithJob(DWORD winJob, const std::string& extra) {
+    AddPrinter(Job(winJob, extra));
+    SpoolerHasJob(printer, winJob);
+  }
   // Pumps until the worker thread has ended.
   bool PumpUntilEnded(CProgressMeter& meter, DWORD ms = 15000) {
     return PumpUntil([&] { return !meter.IsRunning(); }, ms);
@@ -27,10 +32,9 @@ class ProgressMeterTest : public ProgressFixture {
 };
 
 TEST_F(ProgressMeterTest, FollowsAJobFromStartToEnd) {
-  AddPrinter(Job(7,
+  PrinterWithJob(7,
                  "Document=Quarterly report\nPaperCodes=1,2,3\nPaperSource=Sheet feeder\nMediaType=Plain paper\n"
-                 "PaperSize=A4\nSheets=2,5\nProgress=100\nDuration=300\nInfo104=9\nHost=1:0A0B0C\n"));
-  SpoolerHasJob(printer, 7);
+                 "PaperSize=A4\nSheets=2,5\nProgress=100\nDuration=300\nInfo104=9\nHost=1:0A0B0C\n");
   CProgressMeter meter(FastOptions());
   meter.Initialize(printer, port);
   // The sample driver's data file names a library that is not shipped (level
@@ -95,8 +99,7 @@ TEST_F(ProgressMeterTest, FollowsAJobFromStartToEnd) {
 }
 
 TEST_F(ProgressMeterTest, WaitReasonsInPriorityEachReportedToTheJob) {
-  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=100\nWait=0x8005\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=100\nWait=0x8005\n");
   CProgressMeter meter(FastOptions());
   Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
@@ -119,8 +122,7 @@ TEST_F(ProgressMeterTest, WaitReasonsInPriorityEachReportedToTheJob) {
 
 TEST_F(ProgressMeterTest, AutoClearMaskLeavesOnlyTheWindowsBits) {
   // Every low bit and the bit that is cleared at once.
-  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=50\nWait=0x80000FFF\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=50\nWait=0x80000FFF\n");
   CProgressMeter meter(FastOptions());
   Attach(meter);
   meter.SetParam(CProgressMeter::kAutoClearMask, 0xFFFFF77A);
@@ -172,8 +174,7 @@ TEST_F(ProgressMeterTest, InkSetWaitReadsTheInkSetOrClearsTheBit) {
 }
 
 TEST_F(ProgressMeterTest, DestroyWhileTheWorkerSendsToTheWindow) {
-  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=never\n");
   CProgressMeter meter(FastOptions());
   Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
@@ -191,8 +192,7 @@ TEST_F(ProgressMeterTest, DestroyWhileTheWorkerSendsToTheWindow) {
 }
 
 TEST_F(ProgressMeterTest, ClearingBit0x20AloneIsNotReportedToTheJob) {
-  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\nWait=0x21\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=never\nWait=0x21\n");
   CProgressMeter meter(FastOptions());
   Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
@@ -210,8 +210,7 @@ TEST_F(ProgressMeterTest, ClearingBit0x20AloneIsNotReportedToTheJob) {
 }
 
 TEST_F(ProgressMeterTest, CommandsReachOnlyTheirJob) {
-  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\nOnDelete=end\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=never\nOnDelete=end\n");
   SpoolerHasJob(printer, 8);
   CProgressMeter meter(FastOptions());
   Attach(meter);
@@ -248,8 +247,7 @@ TEST_F(ProgressMeterTest, CommandsReachOnlyTheirJob) {
 }
 
 TEST_F(ProgressMeterTest, PauseAndResumeNotSentInAStateThatRefusesThem) {
-  AddPrinter(Job(7, "PaperCodes=1,1,1\nDuration=never\nStatus=0x8\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=never\nStatus=0x8\n");
   CProgressMeter meter(FastOptions());
   Attach(meter);
   ASSERT_EQ(meter.AddPMJob(7, 1), 1);
@@ -279,8 +277,7 @@ TEST_F(ProgressMeterTest, JobThatLeavesTheSpoolerEndsTheThread) {
 }
 
 TEST_F(ProgressMeterTest, MissingLibraryDropsTheOldestJob) {
-  AddPrinter(Job(7, "PaperCodes=1,1,1\n"));
-  SpoolerHasJob(printer, 7);
+  PrinterWithJob(7, "PaperCodes=1,1,1\n");
   SpoolerHasJob(printer, 8);
   CProgressMeter::Options options = FastOptions();
   options.libraryFolder = folder + L"\\";  // holds no library
