@@ -14,9 +14,13 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 
 # Registers the GoogleTest cases of a Windows test program, one ctest test per
 # case, to run under Wine inside the fixture. Cases are found in the sources,
-# so nothing runs at build time.
+# so nothing runs at build time. Pictures that tests save go to
+# <tree>/artifacts (MONI_ARTIFACT_DIR). The cases are left in <target>_CASES.
 function(moni_add_wine_gtest target)
   get_target_property(srcs ${target} SOURCES)
   gtest_add_tests(TARGET ${target} SOURCES ${srcs} TEST_LIST cases)
-  set_tests_properties(${cases} PROPERTIES FIXTURES_REQUIRED wine LABELS wine)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/artifacts)
+  set_tests_properties(${cases} PROPERTIES FIXTURES_REQUIRED wine LABELS wine
+    ENVIRONMENT "MONI_ARTIFACT_DIR=${CMAKE_BINARY_DIR}/artifacts")
+  set(${target}_CASES ${cases} PARENT_SCOPE)
 endfunction()

@@ -276,7 +276,7 @@ struct KitFile {
 
 constexpr KitFile kMonitorFiles[] = {
     {L"V_HAUDF1.DLL", L"V_HAUDF1.DLL", false}, {L"V_SMPRES.DLL", L"V_SMPRES.DLL", false},
-    {L"V_SMPBMP.DLL", L"V_SMPBMP.DLL", false}, {L"monicore.dll", L"monicore.dll", false},
+    {L"V_SMPRDE.DLL", L"V_SMPRDE.DLL", false}, {L"V_SMPBMP.DLL", L"V_SMPBMP.DLL", false}, {L"monicore.dll", L"monicore.dll", false},
     {L"monitray.exe", L"monitray.exe", false}, {L"monitray.exe", L"V_G20IC1.EXE", false},
     {L"V_SMPUTL.DLL", L"V_SMPUTL.DLL", false}, {L"BQAPINX.DLL", L"BQAPINX.DLL", true},
     {L"V_G20RN1.EXE", L"V_G20RN1.EXE", false}, {L"V_G20RN1.EXE", L"V_G20DP1.EXE", false},

@@ -3,63 +3,15 @@
 #pragma once
 #include <windows.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "kit.h"
 #include "platform/handles.h"
 #include "test_support.h"
+#include "window_support.h"
 
 namespace moni::test {
-
-// Polls `done` every 20 ms until it holds or `ms` have passed.
-template <typename F>
-bool WaitFor(F done, DWORD ms) {
-  const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount64() >= end) return false;
-    Sleep(20);
-  }
-}
-
-// The top-level windows of a process with the given class.
-inline std::vector<HWND> WindowsOf(DWORD pid, const wchar_t* className) {
-  struct Search {
-    DWORD pid;
-    const wchar_t* className;
-    std::vector<HWND> found;
-  } search{pid, className, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (owner == s->pid && std::wstring(name) == s->className) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-// The texts of a window's children (through WM_GETTEXT, which crosses processes).
-inline std::wstring ChildTexts(HWND window) {
-  std::wstring all;
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM param) -> BOOL {
-        wchar_t text[512] = {};
-        SendMessageTimeoutW(child, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
-        *reinterpret_cast<std::wstring*>(param) += std::wstring(text) + L"\n";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&all));
-  return all;
-}
 
 class TrayProcess {
  public:

@@ -1,0 +1,31 @@
+// Pictures of what a window shows on the screen, for the tests and for
+// monictl's gallery: the window is brought to the top and painted, then its
+// rectangle is copied from the screen.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "png.h"
+
+namespace moni::picture {
+
+// The screen's pixels inside `rect` (screen coordinates, clipped to the
+// screen); an empty picture when nothing of it is on the screen.
+Picture CaptureScreen(RECT rect);
+
+// The window as it is on the screen, non-client area included. The window is
+// brought to the top without being activated and its paint messages are
+// dispatched first (the caller's thread must own the window or let its owner
+// run).
+Picture CaptureWindow(HWND window);
+
+// What SaveWindowPicture and SavePicture found.
+enum class SaveResult { kSaved, kBlank, kNotWritten };
+
+// Writes the picture as a PNG file. kBlank (and nothing written) when the
+// picture shows nothing, so that a window that did not paint fails the caller.
+SaveResult SavePicture(const Picture& picture, const std::wstring& path);
+SaveResult SaveWindowPicture(HWND window, const std::wstring& path);
+
+}  // namespace moni::picture
