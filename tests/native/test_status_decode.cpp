@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,12 @@ Bytes Cat(Bytes a, const Bytes& b) {
   return a;
 }
 
-bool Decode(const Bytes& reply, StatusBuff& record) { return ConvertStatusInfo(reply.data(), reply.size(), record); }
+// Decodes from a copy of exactly the reply's size, so that a read past it is caught.
+bool Decode(const Bytes& reply, StatusBuff& record) {
+  const auto exact = std::make_unique<std::uint8_t[]>(reply.size());
+  std::copy(reply.begin(), reply.end(), exact.get());
+  return ConvertStatusInfo(exact.get(), reply.size(), record);
+}
 
 StatusBuff Decoded(const Bytes& reply) {
   StatusBuff record;
@@ -141,6 +147,7 @@ TEST(StatusDecode, BinaryFieldsKeepWhatTheirArraysHold) {
     const StatusBuff r = Decoded(field(0x1F, counting(n)));
     EXPECT_EQ(r.dwLen1F, n) << n;
     EXPECT_EQ(r.aby1F[19], n < 20 ? 0xFF : 20) << n;
+    EXPECT_EQ(r.abyInkExtra[0], 0xFF) << n;  // the field after them
   }
   // Remaining ink: 100 is the top, anything above is cut to it.
   for (std::uint8_t remain : {99, 100, 101}) {
