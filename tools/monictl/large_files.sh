@@ -2,7 +2,7 @@
 # Test files at the size limits of monictl's readers, into the folder $1: a
 # setup data file (the sample setup data file $2, padded with zero bytes) and a
 # parameter file ("/P "Largest"" in UTF-16, padded likewise), each exactly at
-# its limit and one byte over it. Readers stop at the padding.
+# its limit and one byte over it. The padding adds nothing the readers take.
 set -eu
 out=$1
 sample=$2
