@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int i = 0; i < patches && bytes > 0; ++i) {
     const size_t at = in.ConsumeIntegralInRange<size_t>(0, bytes - 1);
     const std::vector<std::uint8_t> patch = in.ConsumeBytes<std::uint8_t>(in.ConsumeIntegralInRange<size_t>(0, 64));
-    std::memcpy(owned.get() + at, patch.data(), std::min(patch.size(), bytes - at));
+    if (!patch.empty()) std::memcpy(owned.get() + at, patch.data(), std::min(patch.size(), bytes - at));
   }
   if (shape & 0x20) InitialiseNew(map);
 

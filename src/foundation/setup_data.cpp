@@ -50,38 +50,40 @@ View Unquote(View field) {
   return field.substr(1, field.size() - 2);
 }
 
-// Splits a value at the commas outside double quotes. Inside quotes a doubled
-// quote stands for one; an unterminated quote runs to the end. Fields are
-// trimmed.
+// Splits a value at its commas into trimmed fields. A field that begins with
+// a double quote (after blanks) runs to the closing quote, commas included,
+// and then on to the next comma; inside the quotes a doubled quote stands for
+// one, and an unterminated quote runs to the end. In any other field a double
+// quote is an ordinary character and protects no comma, as the driver's
+// installer reads the same lines.
 std::vector<std::u16string> SplitFields(View value) {
   std::vector<std::u16string> fields;
   size_t i = 0;
   const size_t n = value.size();
   for (;;) {
     std::u16string field;
-    bool quoted = false;
-    while (i < n) {
-      const char16_t c = value[i];
-      if (quoted) {
-        if (c == u'"') {
-          if (i + 1 < n && value[i + 1] == u'"') {
-            field.push_back(u'"');
-            i += 2;
-            continue;
-          }
-          quoted = false;
+    while (i < n && IsSpace(value[i])) ++i;
+    if (i < n && value[i] == u'"') {
+      field.push_back(u'"');
+      for (++i; i < n; ++i) {
+        if (value[i] != u'"') {
+          field.push_back(value[i]);
+        } else if (i + 1 < n && value[i + 1] == u'"') {
+          field.push_back(u'"');
+          ++i;
+        } else {
+          field.push_back(u'"');
+          ++i;
+          break;
         }
-      } else if (c == u',') {
-        break;
-      } else if (c == u'"') {
-        quoted = true;
       }
-      field.push_back(c);
-      ++i;
     }
+    const size_t comma = value.find(u',', i);
+    const size_t stop = comma == View::npos ? n : comma;
+    field.append(value.substr(i, stop - i));
     fields.emplace_back(Trim(field));
-    if (i >= n) break;
-    ++i;  // the comma
+    if (comma == View::npos) break;
+    i = comma + 1;
   }
   return fields;
 }

@@ -82,29 +82,49 @@ TEST(CommandLine, LengthFormFailures) {
   EXPECT_EQ(GetSwitch(noQuote, 1, name, value), -1);
   EXPECT_TRUE(name.empty() && value.empty());
 
-  // A length past the text leaves the value empty and swallows the rest,
-  // also for a length too large for any counter.
-  EXPECT_EQ(Scan(u"/P20 \"short\" /O \"x\""), (std::vector<Seen>{{u"P", u""}}));
-  EXPECT_EQ(Scan(u"/P99999999999999999999999 \"x\""), (std::vector<Seen>{{u"P", u""}}));
-  // Exactly to the end of the text.
-  EXPECT_EQ(Scan(u"/P3 \"abc"), (std::vector<Seen>{{u"P", u"abc"}}));
+  // A length that runs past the text leaves the value empty and swallows
+  // the rest, also for a length too large for any counter; a length that
+  // ends exactly at the end of the text takes it all.
+  const struct {
+    std::u16string text;
+    std::vector<Seen> seen;
+  } rows[] = {
+      {u"/P3 \"abc", {{u"P", u"abc"}}},
+      {u"/P3 \"ab", {{u"P", u""}}},
+      {u"/P4 \"abc", {{u"P", u""}}},
+      {u"/P3 \"abc\" /S", {{u"P", u"abc"}, {u"S", std::nullopt}}},
+      {u"/P0 \"\" /S", {{u"P", u""}, {u"S", std::nullopt}}},
+      {u"/P20 \"short\" /O \"x\"", {{u"P", u""}}},
+      {u"/P4294967295 \"x\"", {{u"P", u""}}},
+      {u"/P99999999999999999999999 \"x\"", {{u"P", u""}}},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Scan(row.text), row.seen) << std::string(row.text.begin(), row.text.end());
 }
 
 TEST(CommandLine, LongNamesAreCutWhileTheScanGoesOn) {
-  const std::u16string longName(300, u'N');
-  const std::u16string text = u"/" + longName + u" \"v\" /S";
-  const auto seen = Scan(text);
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].name, longName.substr(0, kMaxNameChars));
-  EXPECT_EQ(seen[0].value, u"v");
-  EXPECT_EQ(seen[1].name, u"S");
+  for (size_t length : {kMaxNameChars - 1, kMaxNameChars, kMaxNameChars + 1, size_t{300}}) {
+    const std::u16string longName(length, u'N');
+    const auto seen = Scan(u"/" + longName + u" \"v\" /S");
+    ASSERT_EQ(seen.size(), 2u) << length;
+    EXPECT_EQ(seen[0].name, longName.substr(0, kMaxNameChars)) << length;
+    EXPECT_EQ(seen[0].value, u"v") << length;
+    EXPECT_EQ(seen[1].name, u"S") << length;
+  }
 }
 
 TEST(CommandLine, ParameterFileBytes) {
-  const std::string bytes("/\0P\0 \0\"\0\xe9\0\x2d\x4e\"\0\n\0\0\0/\0S\0", 22);
-  EXPECT_EQ(DecodeParameterFile(bytes), u"/P \"\u00e9\u4e2d\"\n");
-  EXPECT_EQ(DecodeParameterFile(std::string("/\0S\0\n", 5)), u"/S");
-  EXPECT_EQ(DecodeParameterFile({}), u"");
+  const struct {
+    std::string bytes;
+    std::u16string text;
+  } rows[] = {
+      // Up to the terminator the tray program writes; what follows it is not read.
+      {std::string("/\0P\0 \0\"\0\xe9\0\x2d\x4e\"\0\n\0\0\0/\0S\0", 22), u"/P \"\u00e9\u4e2d\"\n"},
+      {std::string("/\0S\0\n", 5), u"/S"},    // an odd last byte is dropped
+      {std::string("/\0S\0\n\0", 6), u"/S\n"},  // the last whole character is kept
+      {std::string("/", 1), u""},
+      {{}, u""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(DecodeParameterFile(row.bytes), row.text) << row.bytes.size();
 }
 
 }  // namespace

@@ -23,10 +23,11 @@ TEST(LogPrefix, TickCountSplitsIntoUnreducedMinutesSecondsAndMilliseconds) {
 
 TEST(LogPrefix, IndentationIsTwoBlanksPerLevelAndBounded) {
   EXPECT_EQ(ScopedPrefix(1, 2, 1000, 2), u"0001;0002;    0:01.000;     ");
-  EXPECT_EQ(ScopedPrefix(1, 2, 1000, 3).size(), ScopedPrefix(1, 2, 1000, 0).size() + 6);
   // A runaway depth costs at most kMaxIndent levels, not gigabytes.
-  EXPECT_EQ(ScopedPrefix(1, 2, 1000, 0xFFFFFFFF).size(),
-            ScopedPrefix(1, 2, 1000, 0).size() + 2 * moni::logfmt::kMaxIndent);
+  constexpr std::uint32_t kMax = moni::logfmt::kMaxIndent;
+  const size_t bare = ScopedPrefix(1, 2, 1000, 0).size();
+  for (std::uint32_t depth : {3u, kMax - 1, kMax, kMax + 1, 0xFFFFFFFFu})
+    EXPECT_EQ(ScopedPrefix(1, 2, 1000, depth).size(), bare + 2 * (depth < kMax ? depth : kMax)) << depth;
 }
 
 TEST(LogHex, BytesFollowTheLabelWithSingleBlanksAndNoTrailingBlank) {
@@ -88,9 +89,19 @@ TEST(LogFormat, WidthAndPrecisionFromArguments) {
   EXPECT_EQ(Format("[%*d][%-*d][%.*s]", {4, 1, 3, 2, 2, "abc"}), u"[   1][2  ][ab]");
   EXPECT_EQ(Format("[%*d]", {-4, 1}), u"[1   ]");   // a negative width left-justifies
   EXPECT_EQ(Format("[%.*d]", {-1, 7}), u"[7]");      // a negative precision is none
-  // Huge widths are capped instead of allocating gigabytes.
-  EXPECT_EQ(Format("%999999999d", {1}).size(), static_cast<size_t>(moni::logfmt::kMaxWidth));
-  EXPECT_EQ(Format("%*s", {2000000000, "x"}).size(), static_cast<size_t>(moni::logfmt::kMaxWidth));
+  // Widths and precisions, written or given, are capped at kMaxWidth instead
+  // of allocating gigabytes.
+  constexpr int kMax = moni::logfmt::kMaxWidth;
+  for (int n : {kMax - 1, kMax, kMax + 1, 999999999}) {
+    const size_t capped = static_cast<size_t>(n < kMax ? n : kMax);
+    const std::string digits = std::to_string(n);
+    EXPECT_EQ(Format("%" + digits + "d", {1}).size(), capped) << n;
+    EXPECT_EQ(Format("%." + digits + "d", {1}).size(), capped) << n;
+    EXPECT_EQ(Format("%" + digits + "p", {static_cast<const void*>(nullptr)}).size(), capped) << n;
+    EXPECT_EQ(Format("%*s", {n, "x"}).size(), capped) << n;
+    EXPECT_EQ(Format("%-*c", {-n, 'c'}).size(), capped) << n;
+    EXPECT_EQ(Format("%.*s", {n, std::string(kMax + 8, 'x')}).size(), capped) << n;
+  }
 }
 
 TEST(LogFormat, PointersPrintAsSixteenHexDigits) {

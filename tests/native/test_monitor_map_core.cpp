@@ -89,7 +89,10 @@ TEST(MonitorMap, DeadWindowsAreReplacedAndReleasedRecordsReused) {
 }
 
 TEST(MonitorMap, TableHoldsAtMost499Keys) {
+  // Also when another process made the section larger than ours: records
+  // past the 500th are never used.
   Map map;
+  map.bytes.resize(kSectionSize + kRecordSize, 0xCC);
   for (size_t i = 0; i < kRecordCount - 1; ++i) {
     ASSERT_EQ(map.Check(KeyNumber(i), kTray, i + 1).result, CheckResult::Holds) << i;
   }
@@ -98,6 +101,7 @@ TEST(MonitorMap, TableHoldsAtMost499Keys) {
   EXPECT_EQ(map.Check(u"One too many", kTray, 1).result, CheckResult::Unusable);
   EXPECT_EQ(map.bytes, full);
   EXPECT_EQ(FindRecord(map.bytes, KeyNumber(498)), 498u);
+  EXPECT_EQ(map.bytes[kSectionSize], 0xCC);
 
   Release(map.bytes, KeyNumber(250), kTray);
   EXPECT_EQ(map.Check(u"One too many", kTray, 1).result, CheckResult::Holds);
@@ -135,6 +139,10 @@ TEST(MonitorMap, RecordsWrittenByOthersAreNotTrusted) {
   map.bytes[kRecordSize + 1] = 0;
   EXPECT_EQ(ReadKey(map.bytes, 0).size(), kKeyBytes / 2);
   EXPECT_FALSE(FindRecord(map.bytes, std::u16string(kKeyMaxChars, u'x')));
+  // A key as long as the whole field never matches it, even when the bytes
+  // after the field happen to be zero.
+  map.bytes[kReservedOffset] = map.bytes[kReservedOffset + 1] = 0;
+  EXPECT_FALSE(FindRecord(map.bytes, std::u16string(kKeyBytes / 2, u'x')));
   EXPECT_EQ(map.Check(std::u16string(kKeyMaxChars, u'x'), kTray, 1).result, CheckResult::Holds);
   EXPECT_EQ(FindRecord(map.bytes, std::u16string(kKeyMaxChars, u'x')), 1u);
 
@@ -149,8 +157,33 @@ TEST(MonitorMap, RecordsWrittenByOthersAreNotTrusted) {
   // A buffer too short for a record holds none.
   std::vector<std::uint8_t> shortBuffer(kRecordSize - 1, 0);
   InitialiseNew(shortBuffer);
-  EXPECT_EQ(RecordsIn(shortBuffer), 0u);
+  EXPECT_EQ(shortBuffer, std::vector<std::uint8_t>(kRecordSize - 1, 0));
   EXPECT_EQ(CheckAndRegister(shortBuffer, u"Y", kTray, 1, nullptr).result, CheckResult::Unusable);
+}
+
+TEST(MonitorMap, OnlyWholeRecordsOfTheSectionCount) {
+  const struct {
+    size_t bytes, records;
+  } rows[] = {
+      {0, 0},
+      {kRecordSize - 1, 0},
+      {kRecordSize, 1},
+      {2 * kRecordSize - 1, 1},
+      {kSectionSize - 1, kRecordCount - 1},
+      {kSectionSize, kRecordCount},
+      {kSectionSize + kRecordSize, kRecordCount},
+  };
+  for (const auto& row : rows) {
+    const std::vector<std::uint8_t> bytes(row.bytes);
+    EXPECT_EQ(RecordsIn(bytes), row.records) << row.bytes;
+  }
+  // Two records: the first claim moves the marker into the last record,
+  // which no claim can then take.
+  std::vector<std::uint8_t> two(2 * kRecordSize, 0xCC);
+  InitialiseNew(two);
+  EXPECT_EQ(CheckAndRegister(two, u"A", kTray, 1, nullptr).result, CheckResult::Holds);
+  EXPECT_EQ(FirstChar(two, 1), kEndMarker);
+  EXPECT_EQ(CheckAndRegister(two, u"B", kTray, 1, nullptr).result, CheckResult::Unusable);
 }
 
 }  // namespace

@@ -196,8 +196,6 @@ TEST(SetupData, LineSyntaxCommentsQuotesAndLineEnds) {
       "\r\n"
       "REGENTER = 1 , \"ModelID\" , \"SMP-100\" \r\n"
       "REGENTER=1,\"Url\",\"http://example\"\r\n"            // cut at "//" even inside quotes
-      "REGENTER=1,\"Quote\",\"say \"\"hi\"\", then go\"\r\n"  // doubled quotes, comma inside
-      "REGENTER=1,\"Comma, name\",\"a,b\",ALL\r\n"
       "REGENTER=1,Bare,1\r\n"                              // names must be quoted
       "REGENTER=1,\"\",1\r\n"
       "REGENTER=1,\"Tab\",\t0x20\t\r\n"
@@ -205,19 +203,50 @@ TEST(SetupData, LineSyntaxCommentsQuotesAndLineEnds) {
       "=1,\"NoKey\",1\r\n"
       "REGENTER=\r\n"
       "REGENTER=1,\"Short\"\r\n"
-      "REGENTER=1,\"Open\",\"unterminated, WIN9X\r\n"
       "REGENTER=1,\"LastLine\",3");  // no line end at all
   ASSERT_TRUE(p.ok);
   EXPECT_EQ(p.tables.PathCount(), 1u);
   EXPECT_EQ(p.String(u"ModelID"), u"SMP-100");
   EXPECT_FALSE(p.Has(u"Url"));  // "\"http:" is no quoted text
-  EXPECT_EQ(p.String(u"Quote"), u"say \"hi\", then go");
-  EXPECT_EQ(p.String(u"Comma, name"), u"a,b");
   EXPECT_EQ(p.Dword(u"Tab"), 0x20u);
   EXPECT_EQ(p.Dword(u"LastLine"), 3u);
-  EXPECT_FALSE(p.Has(u"Open"));
   EXPECT_FALSE(p.Has(u"Bare"));
-  EXPECT_EQ(p.tables.ValueCount(), 5u);
+  EXPECT_EQ(p.tables.ValueCount(), 3u);
+}
+
+TEST(SetupData, QuotesProtectCommasOnlyInAFieldThatBeginsWithOne) {
+  // The value of the entry "N" (nothing: dropped) for each way of writing
+  // its fields after the name.
+  const struct {
+    const char* fields;
+    const char16_t* value;
+  } rows[] = {
+      {"\"a,b\"", u"a,b"},
+      {"   \"a,b\"  ", u"a,b"},                            // blanks before the quote
+      {"\"say \"\"hi\"\", then go\"", u"say \"hi\", then go"},  // doubled quotes
+      {"\"a,b\",ALL", u"a,b"},
+      {"\"a\",BUILD32\"x,ALL", u"a"},                        // a quote inside a condition protects nothing
+      {"\"a\",BUILD32,\"x,ALL\"", nullptr},                  // ... but one that begins it does
+      {"DRIVERDIR+\"\\a,b\"", nullptr},                      // cut at the comma: no closing quote
+      {"DRIVERDIR + \"\\a\" , ALL", u"C:\\drivers\\x64\\3\\a"},
+      {"\"ab\"c,ALL", nullptr},                               // text after the closing quote stays in the field
+      {"\"a\"b\"c,d\"", nullptr},                             // the closing quote ends the protection
+      {"\"unterminated, WIN9X", nullptr},                     // runs to the end of the line
+  };
+  for (const auto& row : rows) {
+    const Parsed p(WithDriverPath(std::string("REGENTER=1,\"N\",") + row.fields + "\n"));
+    if (row.value) {
+      EXPECT_EQ(p.String(u"N"), row.value) << row.fields;
+    } else {
+      EXPECT_FALSE(p.Has(u"N")) << row.fields;
+    }
+  }
+  // A quoted name holds commas too; a path as well.
+  Parsed p(
+      "[Install]\n"
+      "REGPATH=1,\"HKEY_LOCAL_MACHINE\\Software\\A,B\"\n"
+      "REGENTER=1,\"Comma, name\",\"v\"\n");
+  EXPECT_EQ(p.String(u"Comma, name", u"Software\\A,B"), u"v");
 }
 
 TEST(SetupData, LookupsIgnoreCaseAndTakeTheFirstMatchingPath) {

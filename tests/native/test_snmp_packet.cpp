@@ -96,6 +96,48 @@ TEST(SnmpReply, AnswerIsTheValueWithoutItsFirstByte) {
   EXPECT_EQ(l.answerLength, 299u);
 }
 
+// A response whose binding's value carries its length in the given form.
+Bytes WithLengthForm(std::uint8_t form, const Bytes& value) {
+  // Form 0: the short form; 0x80 + n: n length bytes follow.
+  Bytes length{form == 0 ? static_cast<std::uint8_t>(value.size()) : form};
+  const size_t count = form == 0 ? 0 : form - 0x80u;
+  for (size_t i = count; i > 0; --i) length.push_back(static_cast<std::uint8_t>(value.size() >> (8 * (i - 1))));
+  Bytes element{0x04};
+  element.insert(element.end(), length.begin(), length.end());
+  element.insert(element.end(), value.begin(), value.end());
+  return Response(Tlv(0x30, Cat({Tlv(0x06, {0x2B, 6, 1}), element})));
+}
+
+TEST(SnmpReply, LengthFormsAndNestingHaveExactLimits) {
+  const Bytes value{0x00, 'r', 'j'};
+  const struct {
+    const char* what;
+    Bytes message;
+    snmp::ReplyOutcome outcome;
+  } rows[] = {
+      {"short form", WithLengthForm(0, value), snmp::ReplyOutcome::kAnswer},
+      {"long form, one byte", WithLengthForm(0x81, value), snmp::ReplyOutcome::kAnswer},
+      {"long form, four bytes", WithLengthForm(0x84, value), snmp::ReplyOutcome::kAnswer},
+      {"long form, five bytes", WithLengthForm(0x85, value), snmp::ReplyOutcome::kMalformed},
+      {"indefinite form", WithLengthForm(0x80, value), snmp::ReplyOutcome::kMalformed},
+  };
+  for (const auto& row : rows) EXPECT_EQ(Parse(row.message).outcome, row.outcome) << row.what;
+
+  // A long-form length whose own bytes run past the end.
+  const Bytes cutLength{0x30, 0x84, 0x00, 0x00, 0x00};
+  EXPECT_EQ(Parse(cutLength).outcome, snmp::ReplyOutcome::kMalformed);
+
+  // Nesting: the binding's value lies four levels down; thirteen more
+  // sequences around it reach the deepest level read, fourteen go past it.
+  auto nested = [](int depth) {
+    Bytes inner{0x04, 0x01, 'x'};
+    for (int i = 0; i < depth; ++i) inner = Tlv(0x30, inner);
+    return Response(Tlv(0x30, Cat({Tlv(0x06, {0x2B, 6, 1}), inner})));
+  };
+  EXPECT_EQ(Parse(nested(13)).outcome, snmp::ReplyOutcome::kAnswer);
+  EXPECT_EQ(Parse(nested(14)).outcome, snmp::ReplyOutcome::kMalformed);
+}
+
 TEST(SnmpReply, ErrorsBindingsAndShortValuesGiveNoAnswer) {
   const auto e = Parse(Response(Binding({0, 'a', 'b'}), 2, 1));
   EXPECT_EQ(e.outcome, snmp::ReplyOutcome::kError);
@@ -105,6 +147,11 @@ TEST(SnmpReply, ErrorsBindingsAndShortValuesGiveNoAnswer) {
   EXPECT_EQ(Parse(Response({})).outcome, snmp::ReplyOutcome::kNotOneBinding);
   EXPECT_EQ(Parse(Response(Binding({0x41}))).outcome, snmp::ReplyOutcome::kNoAnswer);
   EXPECT_EQ(Parse(Response(Binding({}))).outcome, snmp::ReplyOutcome::kNoAnswer);
+  // Two bytes: the shortest answer, of one byte.
+  const Bytes shortest = Response(Binding({0x41, 'z'}));
+  const auto one = Parse(shortest);
+  ASSERT_EQ(one.outcome, snmp::ReplyOutcome::kAnswer);
+  EXPECT_EQ(Answer(one), "z");
 }
 
 TEST(SnmpReply, MalformedResponsesAreRefusedWhereverTheyEnd) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,17 @@ Bytes Text(const std::string& body) {
   return Bytes(reply.begin(), reply.end());
 }
 
-bool Decode(const Bytes& reply, StatusBuff& record) { return ConvertStatusInfo(reply.data(), reply.size(), record); }
+Bytes Cat(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// Decodes from a copy of exactly the reply's size, so that a read past it is caught.
+bool Decode(const Bytes& reply, StatusBuff& record) {
+  const auto exact = std::make_unique<std::uint8_t[]>(reply.size());
+  std::copy(reply.begin(), reply.end(), exact.get());
+  return ConvertStatusInfo(exact.get(), reply.size(), record);
+}
 
 StatusBuff Decoded(const Bytes& reply) {
   StatusBuff record;
@@ -63,25 +74,86 @@ TEST(StatusDecode, BinaryStateOnlyGivesReadyRow) {
   EXPECT_TRUE(Fails(other));
 }
 
-TEST(StatusDecode, BinaryNeedsStateAndWellFormedFields) {
-  EXPECT_TRUE(Fails(Binary({0x02, 0x01, 0x00, 0x13, 0x01, 0x81})));   // no field 0x01
-  EXPECT_TRUE(Fails(Binary({0x01, 0x02, 0x04, 0x00})));               // state of two bytes
-  EXPECT_TRUE(Fails(Binary({0x01, 0x01, 0x04, 0x02, 0x00})));         // error without a byte
-  EXPECT_TRUE(Fails(Binary({0x01, 0x01, 0x04, 0x13, 0x02, 0x81, 0})));
-  EXPECT_TRUE(Fails(Binary({}, 0)));                                    // empty area
-  EXPECT_TRUE(Fails(Binary({0x01, 0x01})));                             // state byte missing
-  EXPECT_TRUE(Fails(Binary({0x01, 0x01, 0x04}, 10)));                   // area longer than the reply
-  EXPECT_TRUE(Fails(Binary({0x01, 0x01, 0x04, 0x55, 0x09, 1, 2})));    // skipped field runs past the end
+TEST(StatusDecode, BinaryNeedsStateAndFieldsWithinTheReply) {
+  Bytes tenInks{0x01, 0x01, 0x04, 0x0F, 31, 3};
+  for (int i = 0; i < 10; ++i) tenInks.insert(tenInks.end(), {0x03, 0x00, 50});
+  Bytes elevenInks = tenInks;
+  elevenInks.insert(elevenInks.end(), {0x0F, 4, 3, 0x04, 0x00, 1});  // the eleventh in a second field
+  const struct {
+    const char* what;
+    Bytes fields;
+    int areaLength;  // -1: the fields' size
+    bool ok;
+  } rows[] = {
+      {"state, ending with the reply", {0x01, 0x01, 0x04}, -1, true},
+      {"state byte missing", {0x01, 0x01}, -1, false},
+      {"a field header cut by the end", {0x01, 0x01, 0x04, 0x02}, -1, false},
+      {"area one byte longer than the reply", {0x01, 0x01, 0x04}, 4, false},
+      {"area ending before the bytes that follow", {0x01, 0x01, 0x04, 0x02, 0x01, 0x05}, 3, true},
+      {"empty area", {}, 0, false},
+      {"skipped field ending with the reply", {0x01, 0x01, 0x04, 0x55, 0x02, 9, 9}, -1, true},
+      {"skipped field one byte past the reply", {0x01, 0x01, 0x04, 0x55, 0x03, 9, 9}, -1, false},
+      {"no field 0x01", {0x02, 0x01, 0x00, 0x13, 0x01, 0x81}, -1, false},
+      {"state of two bytes", {0x01, 0x02, 0x04, 0x00}, -1, false},
+      {"error without its byte", {0x01, 0x01, 0x04, 0x02, 0x00}, -1, false},
+      {"cancel of two bytes", {0x01, 0x01, 0x04, 0x13, 0x02, 0x81, 0}, -1, false},
+      {"ten inks", tenInks, -1, true},
+      {"eleven inks", elevenInks, -1, false},
+  };
+  for (const auto& row : rows) {
+    StatusBuff record;
+    EXPECT_EQ(Decode(Binary(row.fields, row.areaLength), record), row.ok) << row.what;
+  }
+  // The header and the area length take 12 bytes: 11 are not a reply, and
+  // bytes after the area are not read.
   Bytes shortReply = Binary({0x01, 0x01, 0x04});
   shortReply.resize(11);
   EXPECT_TRUE(Fails(shortReply));
-  // Bytes after the area are not read.
-  const StatusBuff r = Decoded(Binary({0x01, 0x01, 0x04, 0x02, 0x01, 0x05}, 3));
-  EXPECT_EQ(r.byError, 0xFF);
+  EXPECT_EQ(Decoded(Binary({0x01, 0x01, 0x04, 0x02, 0x01, 0x05}, 3)).byError, 0xFF);
   // Unknown fields are skipped; cancel needs 0x81.
-  const StatusBuff c = Decoded(Binary({0x77, 0x02, 9, 9, 0x01, 0x01, 0x00, 0x13, 0x01, 0x81}));
-  EXPECT_EQ(c.bCancel, 1u);
+  EXPECT_EQ(Decoded(Binary({0x77, 0x02, 9, 9, 0x01, 0x01, 0x00, 0x13, 0x01, 0x81})).bCancel, 1u);
   EXPECT_EQ(Decoded(Binary({0x01, 0x01, 0x00, 0x13, 0x01, 0x80})).bCancel, 0u);
+}
+
+TEST(StatusDecode, BinaryFieldsKeepWhatTheirArraysHold) {
+  auto field = [](std::uint8_t type, const Bytes& data) {
+    Bytes f{0x01, 0x01, 0x04, type, static_cast<std::uint8_t>(data.size())};
+    f.insert(f.end(), data.begin(), data.end());
+    return Binary(f);
+  };
+  auto counting = [](size_t n, size_t from = 0) {
+    Bytes b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<std::uint8_t>(from + i + 1);
+    return b;
+  };
+  auto job = [&](size_t textBytes) { return Cat(Bytes{0x00, 1, 0, 0, 0}, Bytes(textBytes, 'x')); };
+  // Warnings: 32 kept.
+  for (size_t n : {31u, 32u, 33u}) {
+    const StatusBuff r = Decoded(field(0x04, counting(n)));
+    EXPECT_EQ(r.byWarningCount, n < 32 ? n : 32) << n;
+    EXPECT_EQ(r.abyWarning[31], n < 32 ? 0 : 32) << n;
+  }
+  // Job text: 32 bytes kept, the last of the 33 stays 0.
+  for (size_t n : {31u, 32u, 33u}) {
+    const StatusBuff r = Decoded(field(0x19, job(n)));
+    EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(r.abyJobText)), n < 32 ? n : 32) << n;
+    EXPECT_EQ(r.dwJobNo, 1u) << n;
+  }
+  // Job number: four bytes after the selector, fewer when the field is shorter.
+  EXPECT_EQ(Decoded(field(0x19, {0x01, 0x78, 0x56, 0x34, 0x12})).dwJobNo, 0x12345678u);
+  EXPECT_EQ(Decoded(field(0x19, {0x01, 0x78, 0x56, 0x34})).dwJobNo, 0x345678u);
+  // Field 0x1F: its length, and its first 20 bytes.
+  for (size_t n : {19u, 20u, 21u}) {
+    const StatusBuff r = Decoded(field(0x1F, counting(n)));
+    EXPECT_EQ(r.dwLen1F, n) << n;
+    EXPECT_EQ(r.aby1F[19], n < 20 ? 0xFF : 20) << n;
+    EXPECT_EQ(r.abyInkExtra[0], 0xFF) << n;  // the field after them
+  }
+  // Remaining ink: 100 is the top, anything above is cut to it.
+  for (std::uint8_t remain : {99, 100, 101}) {
+    const StatusBuff r = Decoded(field(0x0F, {3, 0x03, 0x00, remain}));
+    EXPECT_EQ(r.abyInkRemain[0], remain < 100 ? remain : 100) << int{remain};
+  }
 }
 
 TEST(StatusDecode, BinaryInkField) {
@@ -111,12 +183,6 @@ TEST(StatusDecode, BinaryInkField) {
   Bytes eleven{0x01, 0x01, 0x04, 0x0F, 34, 3};
   for (int i = 0; i < 11; ++i) eleven.insert(eleven.end(), {0x03, 0x00, 50});
   EXPECT_TRUE(Fails(Binary(eleven)));
-  // Ten entries fit, also over two fields; an eleventh in a second field fails.
-  Bytes ten{0x01, 0x01, 0x04, 0x0F, 31, 3};
-  for (int i = 0; i < 10; ++i) ten.insert(ten.end(), {0x03, 0x00, 50});
-  EXPECT_EQ(Decoded(Binary(ten)).byInkCount, 10);
-  ten.insert(ten.end(), {0x0F, 4, 3, 0x04, 0x00, 1});
-  EXPECT_TRUE(Fails(Binary(ten)));
 }
 
 TEST(StatusDecode, BinaryWarningCountIsClampedToKeptCodes) {
@@ -132,7 +198,7 @@ TEST(StatusDecode, BinaryWarningCountIsClampedToKeptCodes) {
   EXPECT_EQ(WarningBits(forged), 0u);
 }
 
-TEST(StatusDecode, BinaryNumberJobAndRawFields) {
+TEST(StatusDecode, BinaryNumberAndJobFields) {
   StatusBuff r = Decoded(Binary({0x01, 0x01, 0x04, 0x0E, 2, 0x12, 0x34, 0x24, 4, 0xDE, 0xAD, 0xBE, 0xEF}));
   EXPECT_EQ(r.dwValue0E, 0x1234u);
   EXPECT_EQ(r.dwValue24, 0xDEADBEEFu);
@@ -146,21 +212,6 @@ TEST(StatusDecode, BinaryNumberJobAndRawFields) {
   EXPECT_EQ(r.dwJobNo, 0x12345678u);
   EXPECT_STREQ(reinterpret_cast<const char*>(r.abyJobText), "ABC");
   EXPECT_EQ(Decoded(Binary({0x01, 0x01, 0x04, 0x19, 5, 0x04, 1, 0, 0, 0})).dwJobNo, 0u);  // skipped
-  EXPECT_EQ(Decoded(Binary({0x01, 0x01, 0x04, 0x19, 3, 0x00, 0x34, 0x12})).dwJobNo, 0x1234u);  // short
-  Bytes longJob{0x01, 0x01, 0x04, 0x19, 45, 0x00, 1, 0, 0, 0};
-  longJob.insert(longJob.end(), 40, 'x');
-  r = Decoded(Binary(longJob));
-  EXPECT_EQ(std::strlen(reinterpret_cast<const char*>(r.abyJobText)), 32u);
-
-  r = Decoded(Binary({0x01, 0x01, 0x04, 0x1F, 3, 7, 8, 9}));
-  EXPECT_EQ(r.dwLen1F, 3u);
-  EXPECT_EQ(r.aby1F[2], 9);
-  EXPECT_EQ(r.aby1F[3], 0xFF);  // shorter than 20: the rest stays
-  Bytes long1F{0x01, 0x01, 0x04, 0x1F, 30};
-  for (int i = 0; i < 30; ++i) long1F.push_back(static_cast<std::uint8_t>(i));
-  r = Decoded(Binary(long1F));
-  EXPECT_EQ(r.dwLen1F, 30u);
-  EXPECT_EQ(r.aby1F[19], 19);
 }
 
 TEST(StatusDecode, StatusCodeOrder) {
@@ -265,31 +316,40 @@ TEST(StatusDecode, MalformedText) {
   std::string slots;
   for (int i = 0; i < 21; ++i) slots += "0001";
   EXPECT_TRUE(Fails(Text("ST:04;INK:" + slots + ";\x0C")));
+  EXPECT_EQ(Decoded(Text("ST:04;INK:" + slots.substr(4) + ";\x0C")).byInkSlotCount, 20);
+  // Digits and tags cut by the end of the reply.
+  EXPECT_TRUE(Fails(Text("ST:0")));
+  EXPECT_TRUE(Fails(Text("ST:04;INK:000")));
+  EXPECT_EQ(Decoded(Text("ST:04;\x0C")).byState, 4);
   // A tag cut by the end, and unknown text, are passed over.
   EXPECT_EQ(Decoded(Text("S:T:ST:01;zz\x0C")).byState, 1);
   EXPECT_TRUE(Fails(Text("ST:01;S")));
 }
 
 TEST(StatusDecode, HbmReplies) {
-  int status = -1;
-  const Bytes ok{'h', 'b', 'm', 0x01, 0x02, 9, 9, 0xFE, 0x01, 22, 0xFF};
-  ASSERT_TRUE(ReadHbmStatus(ok.data(), ok.size(), status));
-  EXPECT_EQ(status, 22);
-  const Bytes endMark{'h', 'b', 'm', 0x01, 0x00, 0xFF, 0x00, 0xFE, 0x01, 22};
-  EXPECT_FALSE(ReadHbmStatus(endMark.data(), endMark.size(), status));
-  const Bytes noStatus{'h', 'b', 'm', 0x01, 0x01, 9};
-  EXPECT_FALSE(ReadHbmStatus(noStatus.data(), noStatus.size(), status));
-  const Bytes pastEnd{'h', 'b', 'm', 0x01, 0x05, 9, 0xFE, 0x01, 22};
-  EXPECT_FALSE(ReadHbmStatus(pastEnd.data(), pastEnd.size(), status));
-  const Bytes emptyStatus{'h', 'b', 'm', 0xFE, 0x00, 0x16};
-  EXPECT_FALSE(ReadHbmStatus(emptyStatus.data(), emptyStatus.size(), status));
-  const Bytes cutStatus{'h', 'b', 'm', 0xFE, 0x02, 0x16};
-  EXPECT_FALSE(ReadHbmStatus(cutStatus.data(), cutStatus.size(), status));
-  const Bytes lone{'h', 'b', 'm', 0xFE};
-  EXPECT_FALSE(ReadHbmStatus(lone.data(), lone.size(), status));
-  const Bytes wrong{'H', 'B', 'M', 0xFE, 0x01, 0x16};
-  EXPECT_FALSE(ReadHbmStatus(wrong.data(), wrong.size(), status));
-  EXPECT_FALSE(ReadHbmStatus(ok.data(), 2, status));
+  const struct {
+    const char* what;
+    Bytes reply;
+    int status;  // -1: no status
+  } rows[] = {
+      {"status after a skipped entry", {'h', 'b', 'm', 0x01, 0x02, 9, 9, 0xFE, 0x01, 22, 0xFF}, 22},
+      {"status entry ending with the reply", {'h', 'b', 'm', 0xFE, 0x01, 0x16}, 0x16},
+      {"status entry one byte past the reply", {'h', 'b', 'm', 0xFE, 0x02, 0x16}, -1},
+      {"status entry without its byte", {'h', 'b', 'm', 0xFE, 0x00, 0x16}, -1},
+      {"entry header cut by the end", {'h', 'b', 'm', 0xFE}, -1},
+      {"skipped entry one byte past the reply", {'h', 'b', 'm', 0x01, 0x05, 9, 0xFE, 0x01, 22}, -1},
+      {"skipped entry ending with the reply", {'h', 'b', 'm', 0x01, 0x01, 9}, -1},
+      {"end mark before the status", {'h', 'b', 'm', 0x01, 0x00, 0xFF, 0x00, 0xFE, 0x01, 22}, -1},
+      {"header in another case", {'H', 'B', 'M', 0xFE, 0x01, 0x16}, -1},
+      {"header cut", {'h', 'b'}, -1},
+  };
+  for (const auto& row : rows) {
+    int status = -1;
+    EXPECT_EQ(ReadHbmStatus(row.reply.data(), row.reply.size(), status), row.status >= 0) << row.what;
+    if (row.status >= 0) {
+      EXPECT_EQ(status, row.status) << row.what;
+    }
+  }
 }
 
 TEST(StatusTables, SearchAndDefaults) {

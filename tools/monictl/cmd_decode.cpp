@@ -16,6 +16,7 @@
 #include "commands.h"
 #include "platform/handles.h"
 #include "status/printer_status.h"
+#include "status/status_decode.h"
 #include "status/status_info.h"
 
 namespace monictl {
@@ -41,12 +42,12 @@ int HexValue(wchar_t c) {
   return -1;
 }
 
-// "-" is no reply; otherwise pairs of hex digits (an even count, at least one pair).
+// "-" is no reply, "" an empty one; otherwise pairs of hex digits.
 bool ParseReply(const std::wstring& text, DecodeCase& out) {
   out.reply.clear();
   out.hasReply = text != L"-";
   if (!out.hasReply) return true;
-  if (text.empty() || text.size() % 2 != 0) return false;
+  if (text.size() % 2 != 0) return false;
   for (size_t i = 0; i < text.size(); i += 2) {
     const int hi = HexValue(text[i]), lo = HexValue(text[i + 1]);
     if (hi < 0 || lo < 0) return false;
@@ -76,7 +77,12 @@ bool ParseStatus(const std::wstring& text, int& status) {
   return true;
 }
 
+bool EmptyReply(const DecodeCase& c) { return c.hasReply && c.reply.empty(); }
+
 std::unique_ptr<CPrinterStatus> Decode(const DecodeCase& c, CreateDetails& details) {
+  // The monitor takes an empty reply for no answer at all: it makes no status
+  // of it (the status poll fails), so neither does this.
+  if (EmptyReply(c)) return nullptr;
   const CStatusInfo maker(nullptr, moni::status::SpoolerSteps::None());
   return maker.CreateStatusObject(c.channel, c.hasReply ? c.reply.data() : nullptr, c.hasReply ? c.reply.size() : 0,
                                   c.statusNo, c.network ? 0x8000 : 0, c.keepButtons ? TRUE : FALSE, &details);
@@ -139,10 +145,13 @@ std::string InkRemain(std::uint8_t v) {
 int PrintSummary(const DecodeCase& c, const std::wstring& resource) {
   CreateDetails details;
   const auto status = Decode(c, details);
-  printf("channel   0x%08X (reply kind %d)%s\n", static_cast<unsigned>(c.channel), details.kind,
-         c.network ? ", network" : "");
+  printf("channel   0x%08X (reply kind %d)%s\n", static_cast<unsigned>(c.channel),
+         moni::status::ReplyKindOfChannel(c.channel), c.network ? ", network" : "");
   if (!status) {
-    printf("result    no status object: the reply cannot be decoded for this channel\n");
+    if (EmptyReply(c))
+      printf("result    no status object: the reply is empty, which the monitor counts as no answer\n");
+    else
+      printf("result    no status object: the reply cannot be decoded for this channel\n");
     return 1;
   }
   if (details.recordDecoded) {
@@ -256,8 +265,8 @@ int CmdDecode(const Args& args) {
     } else if (arg == L"--resource") {
       if (!hasValue) return UsageError("decode: --resource takes a resource library");
       resource = args[++i];
-    } else if (!haveHex && (arg == L"-" || (arg.size() > 1 && arg[0] != L'-') || (arg.size() == 1 && arg[0] != L'-'))) {
-      if (!ParseReply(arg, c)) return UsageError("decode: the reply is pairs of hexadecimal digits, or \"-\"");
+    } else if (!haveHex && (arg.empty() || arg == L"-" || arg[0] != L'-')) {
+      if (!ParseReply(arg, c)) return UsageError("decode: the reply is pairs of hexadecimal digits, \"\" or \"-\"");
       haveHex = true;
     } else {
       return UsageError("decode: unknown option or extra argument");
@@ -267,7 +276,7 @@ int CmdDecode(const Args& args) {
     if (haveHex) return UsageError("decode: --batch takes no reply of its own");
     return RunBatch(batch);
   }
-  if (!haveHex) return UsageError("decode: which reply? (hexadecimal, or \"-\" for none)");
+  if (!haveHex) return UsageError("decode: which reply? (hexadecimal, \"\" for an empty one, or \"-\" for none)");
   if (json) {
     const std::string out = DecodeJson(c);
     printf("%s\n", out.c_str());

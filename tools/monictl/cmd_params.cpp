@@ -48,7 +48,15 @@ int CmdParams(const Args& args) {
     } else if (args[i] == L"--file" && i + 1 < args.size() && !haveText) {
       std::wstring used;
       if (!ReadParameterFile(args[++i], text, used)) {
-        fprintf(stderr, "monictl: cannot read the parameter file \"%s\"\n", Utf8(args[i]).c_str());
+        // The file is looked for as given, then in the temporary folder: the
+        // reason is that of the one that exists.
+        const std::wstring& given = args[i];
+        const auto exists = [](const std::wstring& p) { return GetFileAttributesW(p.c_str()) != INVALID_FILE_ATTRIBUTES; };
+        const bool inTemp = !exists(given) && !used.empty() && exists(used);
+        const std::wstring& shown = inTemp ? used : given;
+        std::string reason = ReadProblem(shown, CTrayCommandLineInfo::kMaxParamFileBytes, "parameter file");
+        if (!inTemp && !exists(given)) reason += ", here or in the temporary folder";
+        fprintf(stderr, "monictl: the parameter file \"%s\" cannot be read: %s\n", Utf8(shown).c_str(), reason.c_str());
         return 1;
       }
       haveText = true;

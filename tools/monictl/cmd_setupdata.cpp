@@ -89,7 +89,8 @@ int CmdSetupData(const Args& args) {
   CDatReader reader;
   if (!reader.OpenFile(path, driverDir, systemDir)) {
     if (reader.failure() == CDatReader::Failure::Unreadable)
-      fprintf(stderr, "monictl: %s cannot be read\n", Utf8(path).c_str());
+      fprintf(stderr, "monictl: %s cannot be read: %s\n", Utf8(path).c_str(),
+              ReadProblem(path, CDatReader::kMaxFileSize, "setup data file").c_str());
     else
       fprintf(stderr, "monictl: %s has no registry entries (REGPATH and REGENTER lines in [Install])\n", Utf8(path).c_str());
     return 1;
@@ -100,6 +101,15 @@ int CmdSetupData(const Args& args) {
   }
   const auto entry = reader.tables().Find(moni::ToU16(regPath), moni::ToU16(name));
   if (!entry) {
+    // The file's paths lie below HKEY_LOCAL_MACHINE and are kept without it.
+    for (const std::wstring root : {L"HKEY_LOCAL_MACHINE\\", L"HKLM\\"}) {
+      if (regPath.size() >= root.size() && moni::setupdata::EqualNoCase(moni::ToU16(regPath.substr(0, root.size())),
+                                                                          moni::ToU16(root))) {
+        fprintf(stderr, "monictl: REGPATH is given without its root \"%s\": --get \"%s\" \"%s\"\n",
+                Utf8(root).c_str(), Utf8(regPath.substr(root.size())).c_str(), Utf8(name).c_str());
+        return 2;
+      }
+    }
     fprintf(stderr, "monictl: %s\\%s is not set by %s\n", Utf8(regPath).c_str(), Utf8(name).c_str(), Utf8(path).c_str());
     return 1;
   }

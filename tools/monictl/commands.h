@@ -27,4 +27,9 @@ int UsageError(const char* message);
 std::string Utf8(const std::wstring& text);
 std::string JsonString(const std::wstring& text);
 
+// Why a file that could not be read was refused, as the end of a sentence
+// "... cannot be read: <reason>": no such file, a folder, larger than
+// `maxBytes` (what the monitor reads of a `kind`), or the system's error.
+std::string ReadProblem(const std::wstring& path, unsigned long long maxBytes, const char* kind);
+
 }  // namespace monictl

@@ -29,13 +29,16 @@ constexpr const char* kUsage =
     "  setupdata FILE [--driver-dir DIR] [--system-dir DIR] --json\n"
     "                            what the monitor reads from a setup data file\n"
     "  setupdata FILE [--driver-dir DIR] [--system-dir DIR] --get REGPATH NAME\n"
-    "                            one value of it (exit code 1 when not found)\n"
+    "                            one value of it (exit code 1 when not found); REGPATH\n"
+    "                            without its root, as \"Software\\TALMER\\...\"\n"
     "  decode HEX [--channel N] [--network] [--keep-buttons] [--status N] [--json]\n"
-    "         [--resource FILE]  what the monitor makes of a raw status reply (HEX, or \"-\"\n"
-    "                            for none): record, status number, status row; --resource\n"
-    "                            names a resource library for the message text\n"
+    "         [--resource FILE]  what the monitor makes of a raw status reply (HEX, \"\" for\n"
+    "                            an empty one, or \"-\" for none): record, status number,\n"
+    "                            status row; --resource names a resource library for the\n"
+    "                            message text\n"
     "  decode --batch FILE       one case per line, \"HEX CHANNEL FLAGS STATUS\" (FLAGS: n\n"
-    "                            network, k keep buttons, or -), one JSON object per line\n"
+    "                            network, k keep buttons, or -), one JSON object per line;\n"
+    "                            for replies too long for a command line\n"
     "  params TEXT [--json]      what a command line carries for the tray program: the\n"
     "  params --file FILE [--json]\n"
     "                            switches in order and the fields after the parse (a\n"
@@ -105,6 +108,26 @@ std::string JsonString(const std::wstring& text) {
     }
   }
   return out + "\"";
+}
+
+std::string ReadProblem(const std::wstring& path, unsigned long long maxBytes, const char* kind) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return "there is no such file";
+    if (error == ERROR_ACCESS_DENIED) return "access is denied";
+    return "the system reports error " + std::to_string(error);
+  }
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return "it is a folder";
+  const unsigned long long size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  if (size > maxBytes) {
+    const bool mebibytes = maxBytes % (1024 * 1024) == 0;
+    return "it is " + std::to_string(size) + " bytes, more than the " +
+           (mebibytes ? std::to_string(maxBytes / (1024 * 1024)) + " MiB (" + std::to_string(maxBytes) + " bytes)"
+                      : std::to_string(maxBytes) + " bytes") +
+           " a " + kind + " may have";
+  }
+  return "reading it failed";
 }
 
 }  // namespace monictl
