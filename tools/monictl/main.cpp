@@ -40,6 +40,11 @@ constexpr const char* kUsage =
     "  params --file FILE [--json]\n"
     "                            switches in order and the fields after the parse (a\n"
     "                            parameter file, UTF-16, is read and never deleted)\n"
+    "  reminder --state FILE [--json]\n"
+    "                            the low-ink reminder decision on a printer's state given as\n"
+    "                            one JSON object: whether a reminder is due, its threshold and\n"
+    "                            mode, and the levels stored afterwards\n"
+    "  reminder --batch FILE     one state per line, one JSON object per line\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -129,5 +134,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"printers") return CmdPrinters(args);
   if (command == L"watch") return CmdWatch(args);
   if (command == L"params") return CmdParams(args);
+  if (command == L"reminder") return CmdReminder(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
