@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <cstring>
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "foundation/command_line_core.h"
+#include "fuzz_text.h"
 #include "ui/inkorder/order_info_core.h"
 #include "ui/inkorder/reminder_core.h"
 #include "ui/inkorder/reminder_json.h"
@@ -62,21 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(!error.empty());
   }
 
-  // The bytes as UTF-16 text: below 0x80 themselves, 0xFF and two bytes any
-  // other character. The text lives on the heap without room to spare.
-  std::u16string text;
-  for (size_t i = 0; i < size; ++i) {
-    if (data[i] == 0xFF && i + 2 < size) {
-      text.push_back(static_cast<char16_t>(data[i + 1] | (data[i + 2] << 8)));
-      i += 2;
-    } else {
-      text.push_back(static_cast<char16_t>(data[i]));
-    }
-  }
-  auto owned = std::make_unique<char16_t[]>(text.size() + 1);
-  std::copy(text.begin(), text.end(), owned.get());
-  owned[text.size()] = u'\0';
-  const std::u16string_view view(owned.get(), text.size());
+  const moni::fuzztext::HeapText text(data, size);
+  const std::u16string_view view = text.view();
+  const char16_t* owned = text.c_str();
 
   if (const auto t = ParseBorderLine(view)) {
     for (std::uint32_t b : t->b) Check(b <= 100);
@@ -87,14 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (state.inks.empty()) state.inks = {0};
   CheckDecision(state);
 
-  const std::u16string_view bounded = BoundedText(owned.get());
+  const std::u16string_view bounded = BoundedText(owned);
   Check(bounded.size() <= kMaxOptionChars && bounded.size() <= view.size());
   Check(InkLeftQuantities(view).size() == std::min<size_t>(view.size() / 2, kOptionInks));
   Check(DecimalPairs(view).size() == std::min<size_t>(view.size() / 2, kOptionInks));
   for (std::uint8_t v : DecimalPairs(view)) Check(v <= 99);
 
   CInkOrderInfo info;
-  const OptionBlock block{u"AUTO20", owned.get(), owned.get(), owned.get()};
+  const OptionBlock block{u"AUTO20", owned, owned, owned};
   Check(info.SetOptions(&block) && info.inks.size() <= kOptionInks);
   info.templates[1] = std::u16string(view);  // "Custom_Msg20" from the registry
   for (int layout : {1, 3}) {

@@ -20,6 +20,9 @@ namespace {
 
 using namespace moni::inkorder;
 
+// The largest batch file read: many states, each a few hundred bytes.
+constexpr size_t kMaxBatchBytes = 64 * 1024 * 1024;
+
 std::string Stored(const StoredValue& v) { return v ? std::to_string(*v) : "-"; }
 
 std::string List(const std::array<StoredValue, 4>& values) {
@@ -96,28 +99,18 @@ int RunState(const std::wstring& file, bool json) {
 
 // One state per line; blank lines and lines starting with "#" are skipped.
 int RunBatch(const std::wstring& file) {
-  std::string text;
-  if (!ReadText(file, text)) return 1;
   int exitCode = 0;
-  size_t lineNo = 0;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNo;
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line[first] == '#') continue;
+  const bool read = ForEachBatchLine(file, kMaxBatchBytes, [&](size_t lineNo, const std::string& line) {
     ReminderState state;
     std::string error;
     if (!ParseReminderState(line, state, error)) {
       printf("%s\n", ErrorJson("line " + std::to_string(lineNo) + ": " + error).c_str());
       exitCode = 1;
-      continue;
+      return;
     }
     printf("%s\n", DecisionJson(DecideReminder(state)).c_str());
-  }
-  return exitCode;
+  });
+  return read ? exitCode : 1;
 }
 
 }  // namespace
