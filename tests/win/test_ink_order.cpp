@@ -133,9 +133,11 @@ TEST_F(InkOrder, ReminderRunsOnTheRegistryAndStartsTheCompanionWithTheInks) {
   SetDword(HKEY_LOCAL_MACHINE, orderKey, L"EnablePopup", 1);
   SetString(HKEY_LOCAL_MACHINE, orderKey, L"BorderLine", L"30,15,8,2");
   SetDword(HKEY_CURRENT_USER, printerKey, L"InkOrderLevel_4", 99);
+  SetString(HKEY_CURRENT_USER, printerKey, L"InkOrderLevel_2", L"5");
   const CInkOrder order(setup);
 
-  // The status window opens: missing levels become B0, an existing one stays.
+  // The status window opens: missing levels (and one that is not a number)
+  // become B0, an existing one stays.
   order.InitializeLevels(printerKey);
   order.SetDisableState(printerKey);
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(GetDword(printerKey, LevelValueName(i)), 30u) << i;
@@ -233,11 +235,11 @@ TEST_F(InkOrder, CompanionThatCannotStartLeavesNoParameterFile) {
   EXPECT_EQ(CInkOrder(missing).CheckPopupState(printerKey), 0);
   EXPECT_EQ(TempFiles(), 0u);
 
-  // A threshold that is no border line gives an empty mode; the program is
-  // started all the same (it refuses the mode itself).
-  EXPECT_EQ(CInkOrder(setup).CallInkOrder(record, 7), 1);
+  // The mode of a threshold follows the driver's border lines.
+  SetString(HKEY_LOCAL_MACHINE, orderKey, L"BorderLine", L"30,15,5,5");
+  EXPECT_EQ(CInkOrder(setup).CallInkOrder(record, 5), 1);
   ASSERT_TRUE(WaitFor([&] { return Started().size() == 1; }, 10000));
-  EXPECT_NE(Started()[0].find("\tA=1\tT=\tL=0505\t"), std::string::npos) << Started()[0];
+  EXPECT_NE(Started()[0].find("\tA=1\tT=AUTO00\tL=0505\t"), std::string::npos) << Started()[0];
 }
 
 TEST_F(InkOrder, PopupLockIsOnePerPrinterAndProgram) {

@@ -154,7 +154,8 @@ void CInkOrder::InitializeLevels(const std::wstring& printerKey) const {
   if (!OpenPrinterKey(key, printerKey, KEY_QUERY_VALUE | KEY_SET_VALUE)) return;
   const std::uint32_t first = ReadThresholds().b[0];
   for (size_t i = 0; i < 4; ++i) {
-    if (!key.HasValue(LevelValueName(i))) key.SetDword(LevelValueName(i), first);
+    // A level of another type counts as missing, here as in the decision.
+    if (!ReadDword(key, LevelValueName(i))) key.SetDword(LevelValueName(i), first);
   }
 }
 
@@ -183,7 +184,8 @@ ReminderDecision CInkOrder::PopupInkOrder(const std::wstring& printerKey, const 
   CDebugLog log("CInkOrder::PopupInkOrder");
   const ReminderState state = ReadState(printerKey, record);
   const ReminderDecision d = DecideReminder(state);
-  log.Write("Reminder : %s\n", std::string(ReasonText(d.reason)));
+  if (d.reason == ReminderReason::PopupOff) log.Write("EnablePopup is 0\n");
+  log.Write("Reminder : %s\n", ReasonText(d.reason));
   if (!d.levelsWritten && !d.due && !d.lastWritten) return d;
 
   CRegistryKey key;

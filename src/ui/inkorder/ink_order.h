@@ -75,8 +75,8 @@ class CInkOrder {
 
   // Writes "InkOrderDisable" = 0 when ink ordering is available.
   void SetDisableState(const std::wstring& printerKey) const;
-  // Writes each missing "InkOrderLevel_1" to "InkOrderLevel_4" as B0 when ink
-  // ordering is available.
+  // Writes each missing "InkOrderLevel_1" to "InkOrderLevel_4" (or one that
+  // is not a number) as B0 when ink ordering is available.
   void InitializeLevels(const std::wstring& printerKey) const;
 
   // Everything the decision looks at, for a status record of the printer.
