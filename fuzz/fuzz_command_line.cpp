@@ -10,6 +10,7 @@
 
 #include "foundation/command_line_core.h"
 #include "foundation/parameter_text_core.h"
+#include "fuzz_text.h"
 
 namespace {
 
@@ -22,21 +23,8 @@ void Check(bool condition) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  // Bytes below 0x80 stand for themselves; the byte 0xFF followed by two bytes
-  // gives any other character, so the separators stay cheap to reach.
-  std::u16string text;
-  for (size_t i = 0; i < size; ++i) {
-    if (data[i] == 0xFF && i + 2 < size) {
-      text.push_back(static_cast<char16_t>(data[i + 1] | (data[i + 2] << 8)));
-      i += 2;
-    } else {
-      text.push_back(static_cast<char16_t>(data[i]));
-    }
-  }
-  // Text without a heap copy of its own, so reads past it are caught.
-  auto owned = std::make_unique<char16_t[]>(text.size() + 1);
-  std::copy(text.begin(), text.end(), owned.get());
-  const std::u16string_view view(owned.get(), text.size());
+  const moni::fuzztext::HeapText text(data, size);
+  const std::u16string_view view = text.view();
 
   const ScanResult scan = ScanSwitches(view);
   Check(scan.switches.size() <= view.size());

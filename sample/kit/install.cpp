@@ -82,6 +82,14 @@ int wmain() {
       ok = false;
     }
   }
+  // The main sample driver's ink-ordering key, as its installer writes it.
+  const std::wstring inkOrderKey = moni::kit::InkOrderKeyOf(moni::kit::kDriver);
+  if (moni::kit::WriteInkOrderKey(inkOrderKey, moni::kit::SampleInkOrderValues())) {
+    Print(L"ink-ordering key HKLM\\" + inkOrderKey);
+  } else {
+    Print(L"cannot write the ink-ordering key HKLM\\" + inkOrderKey);
+    ok = false;
+  }
   if (!ok) {
     Print(L"kit install failed");
     return 1;

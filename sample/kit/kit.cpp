@@ -445,6 +445,40 @@ bool InstallDriver(const std::wstring& driverName, const std::wstring& dataFile,
   return ApplySetupData(folder + setupFile, folder, report);
 }
 
+std::wstring InkOrderKeyOf(const std::wstring& driverName) { return L"Software\\TALMER\\" + driverName + L" IO_URL"; }
+
+const std::vector<InkOrderValue>& SampleInkOrderValues() {
+  static const std::vector<InkOrderValue> values = {
+      {L"INK_OrderURL", L"https://shop.example.com/smp100/ink", 0},
+      {L"BorderLine", L"20,10,5,0", 0},
+      {L"EnablePopup", nullptr, 1},
+      {L"011", L"SMP-C1 Cyan", 0},
+      {L"012", L"SMP-M1 Magenta", 0},
+      {L"013", L"SMP-Y1 Yellow", 0},
+      {L"014", L"SMP-K1 Black", 0},
+      {L"111", L"SMP-C1XL Cyan (high capacity)", 0},
+      {L"112", L"SMP-M1XL Magenta (high capacity)", 0},
+      {L"113", L"SMP-Y1XL Yellow (high capacity)", 0},
+      {L"114", L"SMP-K1XL Black (high capacity)", 0},
+  };
+  return values;
+}
+
+bool WriteInkOrderKey(const std::wstring& keyPath, const std::vector<InkOrderValue>& values) {
+  RegKey key;
+  if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  for (const InkOrderValue& value : values) {
+    const LONG rc = value.text ? RegSetValueExW(key.get(), value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.text),
+                                                static_cast<DWORD>((std::wcslen(value.text) + 1) * sizeof(wchar_t)))
+                               : RegSetValueExW(key.get(), value.name, 0, REG_DWORD,
+                                                reinterpret_cast<const BYTE*>(&value.number), sizeof value.number);
+    if (rc != ERROR_SUCCESS) return false;
+  }
+  return true;
+}
+
 bool AddPrinter(const std::wstring& name, const std::wstring& driverName, const std::wstring& port) {
   if (!DeletePrinter(name)) return false;
   std::wstring printerName = name, portName = port, driver = driverName, processor = L"winprint", dataType = L"RAW";

@@ -72,6 +72,26 @@ const std::vector<std::wstring>& MonitorFiles();
 // and files but no driver values of its own.
 bool InstallDriver(const std::wstring& driverName, const std::wstring& dataFile, const Report& report = {});
 
+// The driver's ink-ordering key below HKLM: "Software\TALMER\<driver> IO_URL".
+std::wstring InkOrderKeyOf(const std::wstring& driverName);
+
+// A value of an ink-ordering key: a string, or a REG_DWORD when `text` is null.
+struct InkOrderValue {
+  const wchar_t* name;
+  const wchar_t* text;
+  DWORD number;
+};
+
+// What the sample driver's installer writes into its ink-ordering key: the
+// ordering page ("INK_OrderURL"), the thresholds ("BorderLine" 20,10,5,0),
+// automatic reminders on ("EnablePopup" 1) and the cartridge texts of the
+// four inks ("011" to "014", "111" to "114" for the high-capacity ones).
+const std::vector<InkOrderValue>& SampleInkOrderValues();
+
+// Creates the key below HKLM (or opens it) and writes the values into it;
+// other values of the key stay. False when a value cannot be written.
+bool WriteInkOrderKey(const std::wstring& keyPath, const std::vector<InkOrderValue>& values);
+
 // Adds printer `name` on `port` with an installed driver (print processor
 // "winprint", data type "RAW"), replacing any printer of that name. The
 // spooler does not check that the port exists.

@@ -5,9 +5,11 @@
 // deletes a parameter file it was handed as the real programs do, and appends
 // one line per start to "programs.log" in the simulator's scenario folder:
 //
-//   <program>\tP=<printer>\tO=<port>\tM=<model>\tD=<driver>\tE=<0|1>\tFU=<file>\tread=<0|1>\tgone=<0|1>\tcmd=<line>
+//   <program>\tP=<printer>\tO=<port>\tM=<model>\tD=<driver>\tE=<0|1>\tFU=<file>\tread=<0|1>\tgone=<0|1>
+//   \tA=<0|1>\tT=<mode>\tL=<ink levels>\tN=<colours>\tIC=<ink codes>\tcmd=<line>
 //
-// as UTF-8. SIBLING_STAY_MS (environment, milliseconds) keeps it running that
+// as UTF-8 (one line; A to IC are what the status window hands the ink-order
+// program). SIBLING_STAY_MS (environment, milliseconds) keeps it running that
 // long after writing the line, so a test can see it alive.
 #include <windows.h>
 #include <shellapi.h>
@@ -67,6 +69,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Append(ProgramName() + L"\tP=" + info.m_szPrinterName + L"\tO=" + info.m_szPortName + L"\tM=" + info.m_szModelID +
          L"\tD=" + info.m_szDriverName + L"\tE=" + (info.fields.preferences ? L"1" : L"0") + L"\tFU=" +
          info.m_szParamFile + L"\tread=" + (info.m_fParamFileRead ? L"1" : L"0") + L"\tgone=" + (gone ? L"1" : L"0") +
+         L"\tA=" + (info.fields.a ? L"1" : L"0") + L"\tT=" + moni::ToWide(info.fields.t) + L"\tL=" +
+         moni::ToWide(info.fields.l) + L"\tN=" + moni::ToWide(info.fields.n) + L"\tIC=" + moni::ToWide(info.fields.ic) +
          L"\tcmd=" + cmd);
 
   wchar_t stay[32] = {};

@@ -417,7 +417,9 @@ TEST_F(TrayFrame, MenuHasTheBoldPrinterItemExtraItemsAndSeparators) {
     EXPECT_EQ(Layout(frame->PopupMenu()), (std::vector<int>{900, 901, 0, 920, 0, 921, 922, 0, 923, 924, 925, 926}));
     frame->DestroyWindow();
   }
+  // The key as the kit installed it, for the tests after this one.
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, inkOrderKey.c_str());
+  EXPECT_TRUE(kit::WriteInkOrderKey(inkOrderKey, kit::SampleInkOrderValues()));
   DestroyWindow(window);
 }
 

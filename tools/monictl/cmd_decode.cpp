@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "commands.h"
-#include "platform/handles.h"
 #include "status/printer_status.h"
 #include "status/status_decode.h"
 #include "status/status_info.h"
@@ -25,6 +24,9 @@ namespace {
 
 using moni::status::CreateDetails;
 using moni::status::StatusBuff;
+
+// The largest batch file read.
+constexpr size_t kMaxBatchBytes = 64 * 1024 * 1024;
 
 struct DecodeCase {
   bool hasReply = false;
@@ -204,26 +206,9 @@ std::vector<std::wstring> Words(const std::string& line) {
 // One case per line, "HEX CHANNEL FLAGS STATUS"; blank lines and lines
 // starting with "#" are skipped. Exit code 1 when a line cannot be read.
 int RunBatch(const std::wstring& file) {
-  moni::KernelHandle handle(
-      CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle) {
-    fprintf(stderr, "monictl: cannot read %s\n", Utf8(file).c_str());
-    return 1;
-  }
-  std::string text;
-  char buffer[65536];
-  DWORD got = 0;
-  while (ReadFile(handle.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
   int exitCode = 0;
-  size_t lineNo = 0;
-  for (size_t start = 0; start < text.size();) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    start = end + 1;
-    ++lineNo;
+  const bool read = ForEachBatchLine(file, kMaxBatchBytes, [&](size_t lineNo, const std::string& line) {
     const auto words = Words(line);
-    if (words.empty() || words[0][0] == L'#') continue;
     DecodeCase c;
     bool ok = words.size() == 4 && ParseReply(words[0], c) && ParseChannel(words[1], c.channel) && ParseStatus(words[3], c.statusNo);
     if (ok && words[2] != L"-") {
@@ -236,11 +221,11 @@ int RunBatch(const std::wstring& file) {
     if (!ok) {
       printf("{\"ok\":false,\"error\":\"line %zu: expected HEX CHANNEL FLAGS STATUS\"}\n", lineNo);
       exitCode = 1;
-      continue;
+      return;
     }
     printf("%s\n", DecodeJson(c).c_str());
-  }
-  return exitCode;
+  });
+  return read ? exitCode : 1;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The commands of monictl. Each takes the arguments after its name and returns
 // the exit code: 0 success, 1 the command's check or lookup failed, 2 usage.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ int CmdDecode(const Args& args);
 int CmdPrinters(const Args& args);
 int CmdWatch(const Args& args);
 int CmdParams(const Args& args);
+int CmdReminder(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.
@@ -22,6 +24,13 @@ std::wstring ProgramFolder();
 
 // Prints the usage text to stderr and returns 2.
 int UsageError(const char* message);
+
+// Calls each(line number, line) for the lines of a batch file, leaving out
+// blank lines and lines whose first character after blanks is "#". False,
+// with a message on stderr, when the file cannot be read or is larger than
+// `maxBytes`.
+bool ForEachBatchLine(const std::wstring& file, size_t maxBytes,
+                      const std::function<void(size_t, const std::string&)>& each);
 
 // Text for output: UTF-16 to UTF-8, and JSON string escaping (with quotes).
 std::string Utf8(const std::wstring& text);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "platform/text_core.h"
 
@@ -43,6 +44,11 @@ constexpr const char* kUsage =
     "  params --file FILE [--json]\n"
     "                            switches in order and the fields after the parse (a\n"
     "                            parameter file, UTF-16, is read and never deleted)\n"
+    "  reminder --state FILE [--json]\n"
+    "                            the low-ink reminder decision on a printer's state given as\n"
+    "                            one JSON object: whether a reminder is due, its threshold and\n"
+    "                            mode, and the levels stored afterwards\n"
+    "  reminder --batch FILE     one state per line, one JSON object per line\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -84,6 +90,26 @@ int UsageError(const char* message) {
   if (message && *message) fprintf(stderr, "monictl: %s\n\n", message);
   fputs(kUsage, stderr);
   return 2;
+}
+
+bool ForEachBatchLine(const std::wstring& file, size_t maxBytes,
+                      const std::function<void(size_t, const std::string&)>& each) {
+  std::string text;
+  if (!moni::files::ReadWholeFile(file, text, static_cast<DWORD>(maxBytes))) {
+    fprintf(stderr, "monictl: cannot read %s (missing, or longer than %zu bytes)\n", Utf8(file).c_str(), maxBytes);
+    return false;
+  }
+  size_t lineNo = 0;
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    start = end + 1;
+    ++lineNo;
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first != std::string::npos && line[first] != '#') each(lineNo, line);
+  }
+  return true;
 }
 
 std::string Utf8(const std::wstring& text) { return moni::NarrowUtf8(moni::ToU16(text)); }
@@ -152,5 +178,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"printers") return CmdPrinters(args);
   if (command == L"watch") return CmdWatch(args);
   if (command == L"params") return CmdParams(args);
+  if (command == L"reminder") return CmdReminder(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
