@@ -40,6 +40,13 @@ constexpr const char* kUsage =
     "  params --file FILE [--json]\n"
     "                            switches in order and the fields after the parse (a\n"
     "                            parameter file, UTF-16, is read and never deleted)\n"
+    "  icons list [--json]       the tray programs in the user's start-up list, with their\n"
+    "                            parameter files decoded (printer, port, model)\n"
+    "  icons install DRIVER [--printer NAME] [--model ID]\n"
+    "                            PrIconInstall as the driver's companion program calls it;\n"
+    "                            only printers whose driver names this program as companion\n"
+    "                            (\"DepExe\") are acted on\n"
+    "  icons ask PRINTER         PrEntryIconDlg: asks whether to show the printer's tray icon\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -129,5 +136,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"printers") return CmdPrinters(args);
   if (command == L"watch") return CmdWatch(args);
   if (command == L"params") return CmdParams(args);
+  if (command == L"icons") return CmdIcons(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
