@@ -217,6 +217,32 @@ TEST(StartupFiles, OnlyParameterFilesOfTheTemporaryFolderAreDeleted) {
   RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
 }
 
+// The start-up entry of one printer as the preferences and the question
+// write and remove it; a port stands in for a missing printer name.
+TEST(StartupEntry, WrittenWithANewFileEachTimeAndRemovedWhateverItsLength) {
+  const prefs::TrayIdentity identity = {L"", kit::kDriver, L"PORT_" + UniqueTestName(), kit::kModelID};
+  const auto fileOf = [&] {
+    return moni::ToWide(moni::startup::ParseStartupValue(moni::ToU16(ReadString(HKEY_CURRENT_USER, kRunKey, identity.port.c_str())))
+                            .paramFile);
+  };
+  EXPECT_EQ(prefs::RegStartupEntry(1, identity), 1);
+  const std::wstring first = fileOf();
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kRunKey, identity.port.c_str()),
+            kit::InstalledDriverFolder(kit::kDriver) + L"V_G20IC1.EXE /FU \"" + first + L"\" /EF \"HKCU\"");
+  const std::wstring text = L"/P0 \"\"\n/O" + std::to_wstring(identity.port.size()) + L" \"" + identity.port + L"\"\n/M \"SMP-100\"";
+  EXPECT_EQ(ReadFileBytes(first), moni::files::Utf16Bytes(text, true));
+  EXPECT_EQ(prefs::RegStartupEntry(1, identity), 1);
+  const std::wstring second = fileOf();
+  EXPECT_NE(second, first);
+  EXPECT_FALSE(Exists(first));
+  EXPECT_TRUE(Exists(second));
+  // Longer than any command line the monitor writes.
+  SetString(kRunKey, identity.port.c_str(), std::wstring(600, L' ') + L"x.exe /FU \"" + second + L"\"");
+  EXPECT_EQ(prefs::RegStartupEntry(0, identity), 1);
+  EXPECT_EQ(ReadString(HKEY_CURRENT_USER, kRunKey, identity.port.c_str()), L"\x01");
+  EXPECT_FALSE(Exists(second));
+}
+
 // The driver support library of the exports.
 TEST(SupportLibrary, HeldByTheLastAttachmentAndGoneAfterIt) {
   ASSERT_EQ(GetModuleHandleW(L"V_HAUDF1.DLL"), nullptr);

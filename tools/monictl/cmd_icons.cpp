@@ -17,6 +17,7 @@
 #include "commands.h"
 #include "foundation/base_info.h"
 #include "foundation/command_line.h"
+#include "foundation/dat_reader.h"
 #include "foundation/registry_key.h"
 #include "foundation/startup_list.h"
 #include "platform/files.h"
@@ -149,11 +150,13 @@ int Install(const Args& args) {
   if (before.empty()) printf("the driver \"%s\" has no printers\n", Utf8(driver).c_str());
   for (const auto& [name, value] : before) {
     const bool written = StartupValueOf(name) != value;
-    const char* why = written ? "start-up entry written, tray program started"
-                      : !moni::prefs::IsMyTargetPrinter(name)
-                          ? "skipped: this program is not the companion program (\"DepExe\") of its driver"
-                          : "skipped";
-    printf("%s : %s\n", Utf8(name).c_str(), why);
+    std::string why = written ? "start-up entry written, tray program started" : "skipped";
+    if (!written && !moni::prefs::IsMyTargetPrinter(name)) {
+      const std::wstring companion = CDatReader::GetPrivateRegString(CDatReader::Source::Printer, name,
+                                                                     L"Software\\TALMER\\VGL3\\Driver\\" + driver, L"DepExe");
+      why = "skipped: only the driver's companion program (\"DepExe\" = \"" + Utf8(companion) + "\") installs its icons";
+    }
+    printf("%s : %s\n", Utf8(name).c_str(), why.c_str());
   }
   return 0;
 }
