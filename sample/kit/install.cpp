@@ -1,6 +1,6 @@
 // kit_install: puts the sample printer kit into this Windows installation (a
 // Wine prefix or a test machine): the communication library stand-ins into
-// the system folder, the three sample drivers with their files, the four
+// the system folder, the five sample drivers with their files, the four
 // sample printers and their simulator scenarios. Runs again without harm;
 // prints one line per step and ends with 0 when everything worked.
 #include <cstdio>
@@ -54,6 +54,8 @@ constexpr SampleDriver kDrivers[] = {
     {moni::kit::kDriver, moni::kit::kDataFile},
     {moni::kit::kDriverNoLib, moni::kit::kDataFileNoLib},
     {moni::kit::kDriverPartial, moni::kit::kDataFilePartial},
+    {moni::kit::kDriverIcons, moni::kit::kDataFileIcons},
+    {moni::kit::kDriverIconsOff, moni::kit::kDataFileIconsOff},
 };
 
 }  // namespace

@@ -18,9 +18,17 @@ namespace moni::kit {
 inline constexpr wchar_t kDriver[] = L"TALMER VGL3 Sample";
 inline constexpr wchar_t kDriverNoLib[] = L"TALMER VGL3 Sample NoLib";
 inline constexpr wchar_t kDriverPartial[] = L"TALMER VGL3 Sample Partial";
+// The sample driver again, under a name that only the tray icon installation
+// tests give their printers: an installation for "every printer of the
+// driver" then touches theirs alone.
+inline constexpr wchar_t kDriverIcons[] = L"TALMER VGL3 Sample Icons";
+// The same with the model's tray icon switched off by default.
+inline constexpr wchar_t kDriverIconsOff[] = L"TALMER VGL3 Sample Icons Off";
 inline constexpr wchar_t kDataFile[] = L"TLSMPDRV.INI";
 inline constexpr wchar_t kDataFileNoLib[] = L"TLSMPNOL.INI";
 inline constexpr wchar_t kDataFilePartial[] = L"TLSMPPAR.INI";
+inline constexpr wchar_t kDataFileIcons[] = L"TLSMPICO.INI";
+inline constexpr wchar_t kDataFileIconsOff[] = L"TLSMPIOF.INI";
 inline constexpr wchar_t kDriverFile[] = L"TLSMPDRV.DLL";
 inline constexpr wchar_t kModelID[] = L"SMP-100";
 

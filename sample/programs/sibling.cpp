@@ -11,6 +11,12 @@
 // as UTF-8 (one line; A to IC are what the status window hands the ink-order
 // program). SIBLING_STAY_MS (environment, milliseconds) keeps it running that
 // long after writing the line, so a test can see it alive.
+//
+// As the driver's companion program (V_G20DP1.EXE, the driver's "DepExe") it
+// also does what a real one does after installation: with the switch
+// "/ICONINSTALL" it calls PrIconInstall of monicore.dll (beside it) with the
+// values of "/D" (driver), "/P" (printer, may be missing) and "/M" (model, may
+// be missing), and adds "\tinstall=<result>" to its line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -44,6 +50,25 @@ void Append(const std::wstring& line) {
   if (file) WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &n, nullptr);
 }
 
+bool IconInstallRequested(const std::wstring& cmd) {
+  for (const moni::cmdline::Switch& sw : moni::cmdline::ScanSwitches(moni::ToU16(cmd)).switches) {
+    if (moni::cmdline::NameEquals(sw.name, u"ICONINSTALL")) return true;
+  }
+  return false;
+}
+
+// PrIconInstall's result, or -1 when the library or the export is missing.
+int CallIconInstall(const std::wstring& cmd) {
+  moni::cmdline::TrayFields fields;
+  moni::cmdline::ApplySwitches(moni::ToU16(cmd), fields);
+  const moni::Module library(LoadLibraryW((moni::kit::ProgramFolder() + L"monicore.dll").c_str()));
+  using IconInstallFn = int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR);
+  const auto fn = moni::ProcAddress<IconInstallFn>(library.get(), "PrIconInstall");
+  if (!fn) return -1;
+  return fn(moni::ToWide(fields.printerName).c_str(), moni::ToWide(fields.driverName).c_str(),
+            moni::ToWide(fields.modelId).c_str());
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -62,6 +87,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   if (argv) LocalFree(argv);
 
+  std::wstring install;
+  if (IconInstallRequested(cmd)) install = L"\tinstall=" + std::to_wstring(CallIconInstall(cmd));
+
   CTrayCommandLineInfo info;
   info.Parse(cmd);
   std::wstring used, text;
@@ -71,7 +99,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
          info.m_szParamFile + L"\tread=" + (info.m_fParamFileRead ? L"1" : L"0") + L"\tgone=" + (gone ? L"1" : L"0") +
          L"\tA=" + (info.fields.a ? L"1" : L"0") + L"\tT=" + moni::ToWide(info.fields.t) + L"\tL=" +
          moni::ToWide(info.fields.l) + L"\tN=" + moni::ToWide(info.fields.n) + L"\tIC=" + moni::ToWide(info.fields.ic) +
-         L"\tcmd=" + cmd);
+         L"\tcmd=" + cmd + install);
 
   wchar_t stay[32] = {};
   if (GetEnvironmentVariableW(L"SIBLING_STAY_MS", stay, 32) > 0) Sleep(std::wcstoul(stay, nullptr, 10));

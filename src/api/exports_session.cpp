@@ -4,6 +4,7 @@
 #include "api/monitor_session.h"
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
+#include "foundation/printer_defaults.h"
 #include "foundation/target_keys.h"
 
 namespace {
@@ -13,29 +14,9 @@ std::wstring Text(LPCWSTR s) { return s ? std::wstring(s) : std::wstring(); }
 int WINAPI PrSetRegDefaultValue(LPCWSTR printerName, LPCWSTR driverName, LPCWSTR portName, LPCWSTR modelId, LPCWSTR datFileName) {
   CDebugLog log("PrSetRegDefaultValue");
   const std::wstring printer = Text(printerName), driver = Text(driverName), port = Text(portName), model = Text(modelId);
-  std::wstring profile = Text(datFileName);
+  const std::wstring profile = Text(datFileName);
   log.Write("PrSetRegDefaultValue : Enter (%s, %s, %s, %s, %s)\n", printer, driver, port, model, profile);
-  if (profile.empty() && !model.empty()) {
-    std::wstring found;
-    if (GetProfileName(found, driver, model, printer)) profile = found;
-  }
-  CBaseInfo& info = CBaseInfo::Instance();
-  if (info.SetPrinterInformation(printer, driver, port, model, profile, L"") < 0) {
-    log.Write("ERROR : SetPrinterInformation\n");
-    return 1;
-  }
-  const bool byPort = printer.empty();
-  const std::wstring& name = byPort ? port : printer;
-  if (name.empty()) {
-    log.Write("ERROR : PrinterName/PortName is NULL\n");
-    return 1;
-  }
-  std::wstring key;
-  if (GetTargetPrnKey(name, byPort, key) != 0) {
-    log.Write("ERROR : GetTargetPrnKey Not Found!!\n");
-    return 1;
-  }
-  const int result = SetRegDefaultValue(info.ProfileName, model, key);
+  const int result = SetPrinterDefaults(printer, driver, port, model, profile);
   log.Write("PrSetRegDefaultValue : result = %d\n", result);
   return result;
 }

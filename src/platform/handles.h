@@ -81,6 +81,18 @@ using Menu = NullEmpty<HMENU, &DestroyMenu>;
 using Icon = NullEmpty<HICON, &DestroyIcon>;
 using GdiObject = NullEmpty<HGDIOBJ, &DeleteObject>;
 
+// A mutex this thread created with initial ownership (CreateMutex(..., TRUE,
+// ...)): released, then closed. Destroyed on the thread that owns it.
+struct OwnedMutex {
+  using type = HANDLE;
+  static type Empty() { return nullptr; }
+  static bool IsEmpty(type h) { return h == nullptr; }
+  static void Close(type h) {
+    ReleaseMutex(h);
+    CloseHandle(h);
+  }
+};
+
 struct RpcBinding {  // RpcBindingFromStringBinding (links rpcrt4)
   using type = RPC_BINDING_HANDLE;
   static type Empty() { return nullptr; }
@@ -102,6 +114,7 @@ using MenuHandle = UniqueHandle<handle_traits::Menu>;
 using IconHandle = UniqueHandle<handle_traits::Icon>;
 using GdiHandle = UniqueHandle<handle_traits::GdiObject>;
 using RpcBinding = UniqueHandle<handle_traits::RpcBinding>;
+using OwnedMutex = UniqueHandle<handle_traits::OwnedMutex>;
 
 // An export of a loaded module as the caller's function type; null when the
 // module lacks it.

@@ -171,9 +171,16 @@ bool GetDriverFilesForDriver(const std::wstring& driverName, DriverFiles& out) {
 }
 
 bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, std::wstring& port) {
-  CDebugLog log("spooler::GetPrinterDriverAndPort");
-  driver.clear();
-  port.clear();
+  PrinterInfo info;
+  const bool ok = GetPrinterInfo(printer, info);
+  driver = std::move(info.driver);
+  port = std::move(info.port);
+  return ok;
+}
+
+bool GetPrinterInfo(const std::wstring& printer, PrinterInfo& out) {
+  CDebugLog log("spooler::GetPrinterInfo");
+  out = PrinterInfo();
   std::vector<BYTE> buffer;
   const bool ok = ReadPrinterBlock(printer, log, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
     return GetPrinterW(h, 2, data, size, needed);
@@ -183,9 +190,35 @@ bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, 
     return false;
   }
   const auto& info = *reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-  driver = Field(info.pDriverName, buffer);
-  port = Field(info.pPortName, buffer);
+  out.name = Field(info.pPrinterName, buffer);
+  out.driver = Field(info.pDriverName, buffer);
+  out.port = Field(info.pPortName, buffer);
   return true;
+}
+
+std::optional<std::vector<PrinterInfo>> EnumLocalPrinters() {
+  CDebugLog log("spooler::EnumLocalPrinters");
+  DWORD count = 0;
+  std::vector<BYTE> buffer(1);
+  const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
+    count = 0;
+    return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, data, size, needed, &count);
+  });
+  if (!ok) {
+    log.Write("Error : EnumPrinters level 2 (%lu)\n", GetLastError());
+    return std::nullopt;
+  }
+  if (count > buffer.size() / sizeof(PRINTER_INFO_2W)) {
+    log.Write("Error : EnumPrinters count %lu does not fit its reply\n", count);
+    return std::nullopt;
+  }
+  std::vector<PrinterInfo> printers;
+  const auto* infos = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    printers.push_back({Field(infos[i].pPrinterName, buffer), Field(infos[i].pDriverName, buffer),
+                        Field(infos[i].pPortName, buffer)});
+  }
+  return printers;
 }
 
 std::optional<std::vector<bool>> JobsPresent(const std::wstring& printer, const std::vector<DWORD>& jobIds) {

@@ -30,6 +30,21 @@ bool GetDriverFilesForDriver(const std::wstring& driverName, DriverFiles& out);
 // and both emptied, when the printer cannot be opened or queried.
 bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, std::wstring& port);
 
+// A printer as its information level 2 describes it.
+struct PrinterInfo {
+  std::wstring name;  // the spooler's name of the printer
+  std::wstring driver;
+  std::wstring port;
+};
+
+// The printer's own name, driver and port; false, and all empty, when the
+// printer cannot be opened or queried.
+bool GetPrinterInfo(const std::wstring& printer, PrinterInfo& out);
+
+// The local printers and printer connections, in the spooler's order;
+// nothing when they cannot be listed.
+std::optional<std::vector<PrinterInfo>> EnumLocalPrinters();
+
 // Job queries. Wine's spooler answers none of them (it never has a job), so
 // they can be answered from a job list instead: when the environment variable
 // MONI_SPOOLER_JOBS names an initialisation file, a printer exists when the

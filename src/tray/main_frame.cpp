@@ -484,7 +484,8 @@ void CMainFrame::OnIconCallback(LPARAM mouseMessage) {
 
 void CMainFrame::RemovePrinterTraces() {
   const std::wstring name = Name();
-  CTrayIconApp::DelOldIconRegFile(kRunKey, name);
+  const moni::startup::OldIconFile old = moni::startup::DelOldIconRegFile(HKEY_CURRENT_USER, kRunKey, name);
+  if (old.valueRead) LogWriteStr(L"csParam\n", old.value.c_str());
   CRegistryKey run;
   if (run.Open(HKEY_CURRENT_USER, kRunKey, false, KEY_ALL_ACCESS)) RegDeleteValueW(run.Get(), name.c_str());
   std::wstring key = m_szTargetKey;

@@ -11,6 +11,7 @@
 #include <array>
 #include <string>
 
+#include "foundation/startup_list.h"
 #include "platform/handles.h"
 #include "tray/tray_menu_core.h"
 #include "tray/uty_call.h"
@@ -23,7 +24,7 @@ inline constexpr UINT_PTR kPrinterCheckTimer = 2;
 inline constexpr UINT_PTR kMaskCheckTimer = 4;
 inline constexpr UINT kMaskCheckPeriodMs = 3000;
 inline constexpr wchar_t kCaption[] = L"TALMER Vigilo 3";
-inline constexpr wchar_t kRunKey[] = L"software\\Microsoft\\Windows\\CurrentVersion\\Run";
+using moni::startup::kRunKey;
 
 }  // namespace moni::tray
 

@@ -6,8 +6,6 @@
 #include "foundation/reg_access_library.h"
 #include "foundation/base_info.h"
 #include "foundation/registry_key.h"
-#include "platform/text.h"
-#include "foundation/command_line_core.h"
 
 using namespace moni::tray;
 
@@ -191,24 +189,6 @@ void CTrayIconApp::DeleteStartupReg(const std::wstring& printerName, const std::
       break;
     }
   }
-}
-
-void CTrayIconApp::DelOldIconRegFile(const std::wstring& runKey, const std::wstring& entryName) {
-  CRegistryKey run;
-  if (!run.Open(HKEY_CURRENT_USER, runKey)) return;
-  std::wstring param;
-  if (!run.ReadString(entryName, param)) return;
-  LogWriteStr(L"csParam\n", param.c_str());
-  moni::cmdline::TrayFields fields;
-  moni::cmdline::ApplySwitches(moni::ToU16(param), fields);
-  std::wstring file = moni::ToWide(fields.paramFile);
-  if (file.empty()) {
-    // The older form "/F".
-    for (const moni::cmdline::Switch& sw : moni::cmdline::ScanSwitches(moni::ToU16(param)).switches) {
-      if (moni::cmdline::NameEquals(sw.name, u"F") && sw.value) file = moni::ToWide(*sw.value);
-    }
-  }
-  if (!file.empty() && GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(file.c_str());
 }
 
 void CTrayIconApp::DeleteParamFile(const std::wstring& path) { CParamFile::Delete(path); }

@@ -29,8 +29,6 @@ class CTrayIconApp {
   // like the printer, or (without a printer name) the first value whose data
   // contains the parameter file path.
   static void DeleteStartupReg(const std::wstring& printerName, const std::wstring& paramFile);
-  // Deletes the parameter file named by "/F" or "/FU" in a Run entry.
-  static void DelOldIconRegFile(const std::wstring& runKey, const std::wstring& entryName);
   // Deletes a parameter file: at the path, else in the temporary folder.
   static void DeleteParamFile(const std::wstring& path);
 

@@ -24,7 +24,6 @@ namespace mm = moni::monitormap;
 
 constexpr wchar_t kLogKey[] = L"SOFTWARE\\TALMER\\VGL3";
 constexpr wchar_t kRunKey[] = L"software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kMapName[] = L"TLSMP100MapFile";
 
 std::wstring TargetKeyOf(const std::wstring& printer) {
   std::wstring key;
@@ -50,20 +49,6 @@ bool RunValueExists(const std::wstring& name) {
 void WriteRunValue(const std::wstring& name, const std::wstring& data) {
   RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, name.c_str(), REG_SZ, data.c_str(),
                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
-}
-
-// The tray field of a key's record in the sample driver's section, 0 when the
-// key is not registered (or the section does not exist).
-std::uint64_t TrayHandleInMap(const std::wstring& key, bool* found = nullptr) {
-  if (found) *found = false;
-  moni::KernelHandle section(OpenFileMappingW(FILE_MAP_READ, FALSE, kMapName));
-  if (!section) return 0;
-  moni::MappedView view = mm::MapTable(section.get(), FILE_MAP_READ);
-  const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(view.get()), mm::kSectionSize);
-  const auto record = mm::FindRecord(bytes, moni::ToU16(key));
-  if (!record) return 0;
-  if (found) *found = true;
-  return mm::ReadHandle(bytes, *record, mm::kTrayHandleOffset);
 }
 
 std::string Utf8(const std::wstring& text) { return moni::NarrowUtf8(moni::ToU16(text)); }

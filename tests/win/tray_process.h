@@ -3,15 +3,44 @@
 #pragma once
 #include <windows.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
+#include "foundation/monitor_map.h"
+#include "foundation/monitor_map_core.h"
 #include "kit.h"
 #include "platform/handles.h"
+#include "platform/text.h"
 #include "test_support.h"
 #include "window_support.h"
 
 namespace moni::test {
+
+// The monitor map section of the sample drivers.
+inline constexpr wchar_t kMapName[] = L"TLSMP100MapFile";
+
+// The tray field of a key's record in the sample drivers' section, 0 when the
+// key is not registered (or the section does not exist).
+inline std::uint64_t TrayHandleInMap(const std::wstring& key, bool* found = nullptr) {
+  namespace mm = moni::monitormap;
+  if (found) *found = false;
+  KernelHandle section(OpenFileMappingW(FILE_MAP_READ, FALSE, kMapName));
+  if (!section) return 0;
+  MappedView view = mm::MapTable(section.get(), FILE_MAP_READ);
+  if (!view) return 0;
+  const std::span<const std::uint8_t> bytes(static_cast<const std::uint8_t*>(view.get()), mm::kSectionSize);
+  const auto record = mm::FindRecord(bytes, ToU16(key));
+  if (!record) return 0;
+  if (found) *found = true;
+  return mm::ReadHandle(bytes, *record, mm::kTrayHandleOffset);
+}
+
+// The live main window of the printer's tray program, or null.
+inline HWND RunningTrayWindow(const std::wstring& printer) {
+  HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(TrayHandleInMap(printer)));
+  return window && IsWindow(window) ? window : nullptr;
+}
 
 class TrayProcess {
  public:

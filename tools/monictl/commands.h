@@ -17,6 +17,7 @@ int CmdPrinters(const Args& args);
 int CmdWatch(const Args& args);
 int CmdParams(const Args& args);
 int CmdReminder(const Args& args);
+int CmdIcons(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

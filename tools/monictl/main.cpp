@@ -49,6 +49,13 @@ constexpr const char* kUsage =
     "                            one JSON object: whether a reminder is due, its threshold and\n"
     "                            mode, and the levels stored afterwards\n"
     "  reminder --batch FILE     one state per line, one JSON object per line\n"
+    "  icons list [--json]       the tray programs in the user's start-up list, with their\n"
+    "                            parameter files decoded (printer, port, model)\n"
+    "  icons install DRIVER [--printer NAME] [--model ID]\n"
+    "                            PrIconInstall as the driver's companion program calls it;\n"
+    "                            only printers whose driver names this program as companion\n"
+    "                            (\"DepExe\") are acted on\n"
+    "  icons ask PRINTER         PrEntryIconDlg: asks whether to show the printer's tray icon\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -179,5 +186,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"watch") return CmdWatch(args);
   if (command == L"params") return CmdParams(args);
   if (command == L"reminder") return CmdReminder(args);
+  if (command == L"icons") return CmdIcons(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
