@@ -17,6 +17,15 @@
 #include "foundation/setup_data.h"
 #include "platform/spooler.h"
 
+namespace moni {
+
+// A driver's key in the setup data (and below HKLM): "Software\TALMER\VGL3\Driver\"
+// followed by the driver name.
+inline constexpr wchar_t kDriverKeyPrefix[] = L"Software\\TALMER\\VGL3\\Driver\\";
+inline std::wstring DriverKey(const std::wstring& driverName) { return kDriverKeyPrefix + driverName; }
+
+}  // namespace moni
+
 class CDatReader {
  public:
   enum class Source { Printer, Driver };

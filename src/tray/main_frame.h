@@ -23,7 +23,6 @@ inline constexpr UINT_PTR kPrinterCheckTimer = 2;
 inline constexpr UINT_PTR kMaskCheckTimer = 4;
 inline constexpr UINT kMaskCheckPeriodMs = 3000;
 inline constexpr wchar_t kCaption[] = L"TALMER Vigilo 3";
-inline constexpr wchar_t kRunKey[] = L"software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 }  // namespace moni::tray
 
@@ -86,7 +85,7 @@ class CMainFrame {
 
  private:
   std::wstring Name() const { return m_szPrinterName.empty() ? m_szPortName : m_szPrinterName; }
-  std::wstring DriverKey() const { return L"Software\\TALMER\\VGL3\\Driver\\" + m_szDriverName; }
+  std::wstring DriverKey() const;
   bool AddIcon();
   void RemoveIcon();
   void ShowMessage(const std::wstring& text) const;
