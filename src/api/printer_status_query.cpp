@@ -175,6 +175,7 @@ int CGetPrinterStatus::GetPrnStatus(BYTE** buffer) {
 
 void CGetPrinterStatus::EndProc() {
   if (!m_bStarted) {
+    m_api = bqapi::Exports();
     m_hModule.reset();
     return;
   }

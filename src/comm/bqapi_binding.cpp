@@ -72,8 +72,7 @@ int CBqApiBase::InitializeLocked() {
       log.Write("Error : GetProcAddress\n");
       return m_bEnable;
     }
-    const bqapi::BQInitializeFn initialize = m_exports.BQInitialize;
-    m_hBqApi = Call("BQInitialize", [&] { return initialize(); });
+    m_hBqApi = Call("BQInitialize", [&] { return m_exports.BQInitialize(); });
     log.Write("BQInitialize : %d\n", m_hBqApi);
     if (m_hBqApi == 0) m_bEnable = 1;
   }
@@ -94,8 +93,7 @@ void CBqApiBase::DestroyLocked() {
   // Only a library that BQInitialize made ready is released; one that refused
   // to initialise has nothing to release.
   if (m_hBqApi == 0 && m_exports.BQRelease) {
-    const bqapi::BQReleaseFn release = m_exports.BQRelease;
-    const int released = Call("BQRelease", [&] { return release(); });
+    const int released = Call("BQRelease", [&] { return m_exports.BQRelease(); });
     log.Write("BQRelease : %d\n", released);
     if (released >= 0) {
       m_hBqApi = -1;

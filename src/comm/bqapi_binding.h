@@ -15,12 +15,13 @@
 // "Exception Error : <export>". Failures are results, never exceptions.
 //
 // Threads: handles are taken and given back on any thread. Taking a
-// reference (and loading the library) and giving the last one back (and
-// unloading it) are each one step under the instance's lock, so a handle never
-// copies exports that are going away; the caches are read and written under
-// the same lock, but no library call is made while it is held. A channel's
-// handle and selection are written by whichever thread selects and opens (a
-// status or command thread) and may be read by its owner's thread at any time.
+// reference (and loading and initialising the library) and giving the last
+// one back (and releasing and unloading it) are each one step under the
+// instance's lock, so a handle never copies exports that are going away. The
+// caches are read and written under the same lock; the library calls that
+// fill them are made outside it. A channel's handle and selection are written
+// by whichever thread selects and opens (a status or command thread) and may
+// be read by its owner's thread at any time (GetState gives them together).
 #pragma once
 #include <windows.h>
 

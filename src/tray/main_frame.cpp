@@ -13,7 +13,7 @@
 #include "platform/process.h"
 #include "platform/spooler.h"
 #include "platform/text.h"
-#include "tray/startup_entry.h"
+#include "tray/startup_cleanup.h"
 
 using namespace moni::tray;
 

@@ -6,7 +6,7 @@
 #include "foundation/reg_access_library.h"
 #include "foundation/base_info.h"
 #include "platform/system.h"
-#include "tray/startup_entry.h"
+#include "tray/startup_cleanup.h"
 
 using namespace moni::tray;
 

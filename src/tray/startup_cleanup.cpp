@@ -1,4 +1,4 @@
-#include "tray/startup_entry.h"
+#include "tray/startup_cleanup.h"
 
 #include <windows.h>
 
