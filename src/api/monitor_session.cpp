@@ -20,7 +20,6 @@
 namespace moni::session {
 namespace {
 
-constexpr wchar_t kDriverKey[] = L"Software\\TALMER\\VGL3\\Driver\\";
 constexpr UINT kTimerStringId = 1340;
 
 // Communication-error statuses and the statuses of the failure path.
@@ -424,7 +423,7 @@ int GetTimerValue(DWORD channelNo, int* network) {
   if (network) *network = isNetwork ? 1 : 0;
 
   const std::wstring text = CDatReader::GetPrivateRegString(CDatReader::Source::Printer, info.PrinterName,
-                                                            kDriverKey + info.DriverName,
+                                                            moni::DriverKey(info.DriverName),
                                                             isNetwork ? L"NetworkMonitoringTimer" : L"LocalMonitoringTimer");
   if (!text.empty()) {
     const int interval = ParseTimerString(text);

@@ -1,8 +1,8 @@
 #include "api/printer_status_query.h"
 
-#include <cwchar>
 #include <vector>
 
+#include "comm/bqapi_library.h"
 #include "comm/channel_list.h"
 #include "foundation/dat_reader.h"
 #include "foundation/debug_log.h"
@@ -12,31 +12,16 @@
 
 namespace {
 
-constexpr wchar_t kDriverKey[] = L"Software\\TALMER\\VGL3\\Driver\\";
-
 // A library result passed on to the caller: results above 0 would read as a
 // reply size, so a size query that answers one stands for "no size".
 int PassOn(int result) { return result > 0 ? query_result::kNoSize : result; }
-
-// Platform class of the running system: 6 for the NT platform from version 5.
-int CheckOSVersion() {
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return 6;  // a 64-bit system is NT 5.2 or later
-  if (info.dwPlatformId != VER_PLATFORM_WIN32_NT) return 0;
-  if (info.dwMajorVersion >= 5) return 6;
-  return info.dwMajorVersion == 4 ? 5 : 4;
-}
 
 }  // namespace
 
 std::wstring DriverKeyOf(const std::wstring& printerName) {
   std::wstring driver, port;
   if (!moni::spooler::GetPrinterDriverAndPort(printerName, driver, port) || driver.empty()) return {};
-  return kDriverKey + driver;
+  return moni::DriverKey(driver);
 }
 
 int GetDuvDrvRegData(const std::wstring& printerName, const wchar_t* valueName, std::wstring& value) {
@@ -78,20 +63,12 @@ int CGetPrinterStatus::StartProc() {
   const int loaded = LoadBqapi();
   if (loaded != 0) return loaded;
 
-  const HMODULE lib = m_hModule.get();
-  auto bind = [lib](auto& fn, const char* name) {
-    fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
-    return fn != nullptr;
-  };
-  if (!bind(m_pBQInitialize, "BQInitialize") || !bind(m_pBQRelease, "BQRelease") ||
-      !bind(m_pBQGetAvailableChannel, "BQGetAvailableChannel") || !bind(m_pBQOpenChannel, "BQOpenChannel") ||
-      !bind(m_pBQCloseChannel, "BQCloseChannel") || !bind(m_pBQGetStatus, "BQGetStatus") ||
-      !bind(m_pBQGetDeviceID, "BQGetDeviceID")) {
+  if (!m_api.Bind(m_hModule.get(), bqapi::Exports::kOneShot)) {
     log.Write("Error : GetProcAddress\n");
     m_hModule.reset();
     return query_result::kExportMissing;
   }
-  const int init = moni::GuardedCall(query_result::kException, [&] { return m_pBQInitialize(); });
+  const int init = moni::GuardedCall(query_result::kException, [&] { return m_api.BQInitialize(); });
   if (init != 0) {
     log.Write("Error : BQInitialize = %d\n", init);
     m_hModule.reset();
@@ -105,34 +82,13 @@ int CGetPrinterStatus::StartProc() {
 
 int CGetPrinterStatus::LoadBqapi() {
   CDebugLog log("CGetPrinterStatus::LoadBqapi");
-  const std::wstring driverKey = DriverKeyOf(m_strPrinterName);
-  if (driverKey.empty()) {
+  std::wstring driver, port;
+  if (!moni::spooler::GetPrinterDriverAndPort(m_strPrinterName, driver, port) || driver.empty()) {
     log.Write("Error : Get Driver Name\n");
     return query_result::kNoDriverName;
   }
-  using Source = CDatReader::Source;
-  std::wstring fileName = CDatReader::GetPrivateRegString(Source::Printer, m_strPrinterName, driverKey, L"BQAPI32");
-  if (fileName.empty()) fileName = L"BQAPI.DLL";
-  const DWORD generation = CDatReader::GetPrivateRegDword(Source::Printer, m_strPrinterName, driverKey, L"BQAPI_VERSION");
-  const int gen = generation == static_cast<DWORD>(-1) ? 0 : static_cast<int>(generation);
-
-  std::wstring path = fileName;
-  if (CheckOSVersion() == 6 && (gen >= 4 || (gen <= 0 && _wcsicmp(fileName.c_str(), L"BQAPI4.DLL") == 0))) {
-    std::wstring installPath = CDatReader::GetPrivateRegString(Source::Printer, m_strPrinterName, driverKey, L"InstallPath");
-    if (installPath.empty()) {
-      log.Write("Error : Get Driver Directory\n");
-      return query_result::kLibraryNotLoaded;
-    }
-    if (installPath.back() != L'\\') installPath += L'\\';
-    path = installPath + fileName;
-  }
-  log.Write("BQAPI : %s\n", path);
-  m_hModule.reset(LoadLibraryW(path.c_str()));
-  if (!m_hModule) {
-    log.Write("Error : LoadLibrary %d\n", GetLastError());
-    return query_result::kLibraryNotLoaded;
-  }
-  return 0;
+  m_hModule = moni::comm::LoadBqapi(moni::comm::BqapiUse::kOneShot, m_strPrinterName, driver, L"");
+  return m_hModule ? 0 : query_result::kLibraryNotLoaded;
 }
 
 int CGetPrinterStatus::CheckModelID() {
@@ -147,12 +103,12 @@ int CGetPrinterStatus::CheckModelID() {
 
   std::uint32_t size = 0;
   int result = moni::GuardedCall(query_result::kException,
-                                 [&] { return m_pBQGetDeviceID(bqapi::kOpenByPrinter, m_strOpenName.c_str(), nullptr, &size); });
+                                 [&] { return m_api.BQGetDeviceID(bqapi::kOpenByPrinter, m_strOpenName.c_str(), nullptr, &size); });
   if (result != bqapi::kNeedBuffer) return PassOn(result);
   if (size < 1 || size > (1u << 20)) return query_result::kNoSize;
   std::vector<char> id(size + 1, '\0');
   result = moni::GuardedCall(query_result::kException,
-                             [&] { return m_pBQGetDeviceID(bqapi::kOpenByPrinter, m_strOpenName.c_str(), id.data(), &size); });
+                             [&] { return m_api.BQGetDeviceID(bqapi::kOpenByPrinter, m_strOpenName.c_str(), id.data(), &size); });
   if (result < 0) return result;
   id.back() = '\0';  // the text ends within the buffer whatever the library wrote
   const std::string_view model = moni::comm::ModelFromDeviceId(id.data());
@@ -171,14 +127,14 @@ int CGetPrinterStatus::SelectChannel() {
   CDebugLog log("CGetPrinterStatus::SelectChannel");
   std::uint32_t size = 0;
   int result = moni::GuardedCall(query_result::kException, [&] {
-    return m_pBQGetAvailableChannel(bqapi::kOpenByPrinter, m_strOpenName.c_str(), nullptr, &size);
+    return m_api.BQGetAvailableChannel(bqapi::kOpenByPrinter, m_strOpenName.c_str(), nullptr, &size);
   });
   if (result != bqapi::kNeedBuffer) return result > 0 ? query_result::kNoStatusChannel : result;
   if (size > (1u << 20)) return query_result::kNoStatusChannel;
   std::vector<std::uint8_t> buffer(size + 1, 0);
   std::uint32_t asked = size;
   const int count = moni::GuardedCall(query_result::kException, [&] {
-    return m_pBQGetAvailableChannel(bqapi::kOpenByPrinter, m_strOpenName.c_str(), buffer.data(), &asked);
+    return m_api.BQGetAvailableChannel(bqapi::kOpenByPrinter, m_strOpenName.c_str(), buffer.data(), &asked);
   });
   if (count < 1) return count;
   log.Write("Channel count : %d\n", count);
@@ -189,7 +145,7 @@ int CGetPrinterStatus::SelectChannel() {
   if (!choice) return query_result::kNoStatusChannel;
   const std::uint32_t channel = choice->channel;
   m_hChannel = moni::GuardedCall(query_result::kException, [&] {
-    return m_pBQOpenChannel(bqapi::kOpenByPrinter, m_strOpenName.c_str(), channel);
+    return m_api.BQOpenChannel(bqapi::kOpenByPrinter, m_strOpenName.c_str(), channel);
   });
   log.Write("Channel : %#x, handle : %d\n", channel, m_hChannel);
   if (m_hChannel <= 0) {
@@ -203,14 +159,14 @@ int CGetPrinterStatus::SelectChannel() {
 int CGetPrinterStatus::GetPrnStatus(BYTE** buffer) {
   CDebugLog log("CGetPrinterStatus::GetPrnStatus");
   std::uint32_t size = 0;
-  int result = moni::GuardedCall(query_result::kException, [&] { return m_pBQGetStatus(m_hChannel, nullptr, &size); });
+  int result = moni::GuardedCall(query_result::kException, [&] { return m_api.BQGetStatus(m_hChannel, nullptr, &size); });
   if (result != bqapi::kNeedBuffer) return PassOn(result);
   if (size < 1 || size > (1u << 20)) return query_result::kNoSize;
   auto* reply = static_cast<BYTE*>(GlobalAlloc(GPTR, size + 1));
   if (reply == nullptr) return query_result::kOutOfMemory;
   *buffer = reply;
   std::uint32_t asked = size;
-  result = moni::GuardedCall(query_result::kException, [&] { return m_pBQGetStatus(m_hChannel, reply, &asked); });
+  result = moni::GuardedCall(query_result::kException, [&] { return m_api.BQGetStatus(m_hChannel, reply, &asked); });
   // The reply ends within the buffer: a library that claims more bytes than
   // it was given room for is cut to the size it announced.
   if (result > static_cast<int>(size)) result = static_cast<int>(size);
@@ -219,16 +175,18 @@ int CGetPrinterStatus::GetPrnStatus(BYTE** buffer) {
 
 void CGetPrinterStatus::EndProc() {
   if (!m_bStarted) {
+    m_api = bqapi::Exports();
     m_hModule.reset();
     return;
   }
   CDebugLog log("CGetPrinterStatus::EndProc");
   if (m_hChannel > 0) {
     const int handle = m_hChannel;
-    if (!moni::Guarded([&] { m_pBQCloseChannel(handle); })) log.Write("Exception Error : BQCloseChannel\n");
+    if (!moni::Guarded([&] { m_api.BQCloseChannel(handle); })) log.Write("Exception Error : BQCloseChannel\n");
     m_hChannel = 0;
   }
-  if (!moni::Guarded([&] { m_pBQRelease(); })) log.Write("Exception Error : BQRelease\n");
+  if (!moni::Guarded([&] { m_api.BQRelease(); })) log.Write("Exception Error : BQRelease\n");
   m_bStarted = false;
+  m_api = bqapi::Exports();
   m_hModule.reset();
 }

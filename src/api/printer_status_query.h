@@ -8,6 +8,7 @@
 #include <string>
 
 #include "comm/bqapi.h"
+#include "comm/bqapi_library.h"
 #include "platform/handles.h"
 
 // Result codes of the query; a positive result is the size of the reply.
@@ -46,13 +47,7 @@ class CGetPrinterStatus {
   std::wstring m_strPrinterName;
   std::string m_strOpenName;  // the printer name in the ANSI code page
   moni::Module m_hModule;
-  bqapi::BQInitializeFn m_pBQInitialize = nullptr;
-  bqapi::BQReleaseFn m_pBQRelease = nullptr;
-  bqapi::BQGetAvailableChannelFn m_pBQGetAvailableChannel = nullptr;
-  bqapi::BQOpenChannelFn m_pBQOpenChannel = nullptr;
-  bqapi::BQCloseChannelFn m_pBQCloseChannel = nullptr;
-  bqapi::BQGetStatusFn m_pBQGetStatus = nullptr;
-  bqapi::BQGetDeviceIDFn m_pBQGetDeviceID = nullptr;
+  bqapi::Exports m_api;  // the seven exports the query calls (bqapi::Exports::kOneShot)
   int m_hChannel = 0;
   bool m_bStarted = false;  // BQInitialize succeeded: EndProc releases the library
 };

@@ -124,7 +124,7 @@ int CBqCmdChnl::SendInfoCommand(int index) {
 
 bool CBqCmdChnl::OpenCandidate() {
   CDebugLog log("CBqCmdChnl::OpenCandidate");
-  if (m_candidates.empty() && m_bSelected) {
+  if (m_candidates.empty() && IsSelected()) {
     // Started for the channel the constructor selected: that one is opened.
     OpenChannel();
   } else if (m_candidates.empty()) {
@@ -171,8 +171,8 @@ void CBqCmdChnl::BqBlockingThreadMain() {
         m_answerQueue.push_back(std::move(request));
       }
       if (!m_worker.Running()) break;
-      m_target.Deliver(WM_RESULT_BQSENDREV, static_cast<WPARAM>(m_hChannel > 0 ? m_hChannel : 0),
-                       static_cast<LPARAM>(result));
+      const int handle = Handle();
+      m_target.Deliver(WM_RESULT_BQSENDREV, static_cast<WPARAM>(handle > 0 ? handle : 0), static_cast<LPARAM>(result));
       // Only the request just sent leaves the queue, also when the queue was
       // emptied and filled again meanwhile.
       std::lock_guard lock(m_sendLock);

@@ -78,13 +78,18 @@ int CBqStatChannel::GetPrinterStatus() {
   const int result = ReadStatus(*this, m_hChannel, reply, false, noMemory);
   if (noMemory) return -2;
   if (result <= 0) return result;
+  std::lock_guard lock(m_replyLock);
   m_reply = std::move(reply);
   return 1;
 }
 
+std::vector<std::uint8_t> CBqStatChannel::Reply() const {
+  std::lock_guard lock(m_replyLock);
+  return m_reply;
+}
+
 std::uint32_t CBqStatChannel::EnumChannel(int index) {
-  static constexpr std::uint32_t kCandidates[] = {0x00000004, 0x10000005, 0x10010003};
-  return index >= 0 && index < 3 ? kCandidates[index] : 0;
+  return index < bqapi::kOneShotReaderChannels ? EnumStatusChannel(index) : 0;
 }
 
 int CBqStatChannel::OpenStatusChannel() {
@@ -211,14 +216,14 @@ int CDetailBqStatus::GetPrinterStatus() {
   CRegistryKey key;
   if (!key.Open(HKEY_CURRENT_USER, path, true, KEY_ALL_ACCESS)) return -1;
   if (RegSetValueExW(key.Get(), L"Status", 0, REG_BINARY, reply.data(), static_cast<DWORD>(reply.size())) != ERROR_SUCCESS ||
-      !key.SetDword(L"Channel", m_bSelected ? m_selected.channel : 0))
+      !key.SetDword(L"Channel", IsSelected() ? Selected().channel : 0))
     return -1;
   return 1;
 }
 
 int CDetailBqStatus::Interval() const {
   if (m_bPrinting.load()) return 1;
-  if (m_hChannel < 0 || !(m_selected.mode & bqapi::kModeNetwork)) return m_nLocalInterval;
+  if (m_hChannel < 0 || !(Selected().mode & bqapi::kModeNetwork)) return m_nLocalInterval;
   return m_nNetworkInterval;
 }
 

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -45,8 +46,9 @@ class CBqStatChannel : public CBqApiChannel {
   // 1 opened, 0 selected but not opened, -1 none selected.
   int OpenStatusChannel();
 
-  // The last reply GetPrinterStatus read (the thread's while it runs).
-  const std::vector<std::uint8_t>& Reply() const { return m_reply; }
+  // A copy of the last reply GetPrinterStatus read; the thread may replace
+  // the reply meanwhile.
+  std::vector<std::uint8_t> Reply() const;
 
   // The thread's pause before its first step and its tick (milliseconds):
   // 500 and 1000 unless the caller sets others before starting it.
@@ -56,7 +58,8 @@ class CBqStatChannel : public CBqApiChannel {
   virtual void BqStatusThreadMain();
   void Post(UINT message, int result) const { m_target.Deliver(message, moni::comm::ResultTarget::Value(result)); }
 
-  std::vector<std::uint8_t> m_reply;
+  mutable std::mutex m_replyLock;
+  std::vector<std::uint8_t> m_reply;  // under m_replyLock
   moni::comm::ResultTarget m_target;
   DWORD m_startDelayMs = 500;
   DWORD m_tickMs = 1000;

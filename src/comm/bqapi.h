@@ -21,9 +21,18 @@ constexpr int kNoChannel = -16;     // the binding's own: no channel is open
 constexpr int kBusy = -17;
 constexpr int kException = -99;     // a call that raised a structured exception
 
-// Status channel candidates, in the order they are tried.
+// Status channel candidates, in the order they are tried, with the kind of
+// reply each gives (1: "@BDC ST..." replies, 2: "hbm" replies). The one-shot
+// status reader of a status thread tries the first kOneShotReaderChannels.
 constexpr std::uint32_t kChannelNetwork = 0x00000004;
-constexpr std::uint32_t kStatusChannels[] = {0x00000004, 0x10000005, 0x10010003, 0x10000003, 0x02000001};
+struct StatusChannel {
+  std::uint32_t channel;
+  int replyKind;
+};
+constexpr StatusChannel kStatusChannels[] = {
+    {0x00000004, 1}, {0x10000005, 1}, {0x10010003, 1}, {0x10000003, 1}, {0x02000001, 2},
+};
+constexpr int kOneShotReaderChannels = 3;
 constexpr std::uint16_t kModeStatus = 0x0004;   // the channel can give status
 constexpr std::uint16_t kModeNetwork = 0x8000;  // the printer is reached over the network
 

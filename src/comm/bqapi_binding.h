@@ -2,9 +2,10 @@
 // per process and shared by every user through a reference count.
 //
 // - CBqApiBase: the one process-wide library instance. It loads the library
-//   named by the driver's setup data (else BQAPI.DLL from the search path),
-//   binds the twelve exports, initialises it, and caches what the library says
-//   about the printer (its channel list, its device identifier).
+//   named by the driver's setup data (else BQAPI.DLL from the system folder;
+//   comm/bqapi_location.h), binds the twelve exports, initialises it, and
+//   caches what the library says about the printer (its channel list, its
+//   device identifier).
 // - CBqApi: a counted handle; while one lives the library stays loaded.
 // - CBqApiChannel: a CBqApi that selects one of the printer's channels by its
 //   mode bits, opens it and closes it again.
@@ -13,17 +14,25 @@
 // raises counts as bqapi::kException (-99) and is logged as
 // "Exception Error : <export>". Failures are results, never exceptions.
 //
-// Threads: the users run on threads that the callers serialise; the reference
-// count is atomic all the same, the caches are not locked.
+// Threads: handles are taken and given back on any thread. Taking a
+// reference (and loading and initialising the library) and giving the last
+// one back (and releasing and unloading it) are each one step under the
+// instance's lock, so a handle never copies exports that are going away. The
+// caches are read and written under the same lock; the library calls that
+// fill them are made outside it. A channel's handle and selection are written
+// by whichever thread selects and opens (a status or command thread) and may
+// be read by its owner's thread at any time (GetState gives them together).
 #pragma once
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "comm/bqapi.h"
+#include "comm/bqapi_library.h"
 #include "platform/handles.h"
 
 class CBqApiBase {
@@ -54,15 +63,15 @@ class CBqApiBase {
   // missing or cannot be converted, -99 when the library raised.
   int BQOpenChannel(int openType, const wchar_t* name, std::uint32_t channel);
 
-  // The entries the last BQGetAvailableChannel read; never more than the
-  // library's buffer held.
-  const std::vector<bqapi::ChannelEntry>& ChannelList() const { return m_channelList; }
-  int ChannelCount() const { return m_nChannelCount; }
+  // A copy of the entries the last BQGetAvailableChannel read; never more
+  // than the library's buffer held.
+  std::vector<bqapi::ChannelEntry> ChannelList() const;
+  int ChannelCount() const;
 
-  bool IsEnabled() const { return m_bEnable != 0; }
-  bool IsLoaded() const { return m_hInst.valid(); }
-  int InitializeResult() const { return m_hBqApi; }
-  int ReferenceCount() const { return m_nRefCount.load(); }
+  bool IsEnabled() const { return m_bEnable.load() != 0; }
+  bool IsLoaded() const;
+  int InitializeResult() const;
+  int ReferenceCount() const;
 
   // The longest name handed to the library, in bytes; far beyond any printer
   // name or port, so a longer one is refused as not a name.
@@ -73,36 +82,25 @@ class CBqApiBase {
  private:
   friend class CBqApi;
 
-  // Loads the library file: the driver's "BQAPI32" below its install folder,
-  // else BQAPI.DLL from the search path.
-  void Load();
-  // Binds the twelve exports; false when one is missing.
-  bool Bind();
-  void Unbind();
+  // Under m_lock: Initialize and Destroy, and a reference taken (the exports
+  // copied into `exports` when enabled) or given back.
+  int InitializeLocked();
+  void DestroyLocked();
+  bool TakeReference(bqapi::Exports& exports);
+  void DropReference();
   // The name in the ANSI code page; false (and the error logged) when it
   // cannot be converted exactly.
   static bool ConvertName(const wchar_t* name, std::string& out);
 
+  mutable std::mutex m_lock;  // everything below
   int m_nChannelCount = -1;
   std::vector<bqapi::ChannelEntry> m_channelList;
   std::wstring m_strDeviceId;
-  std::atomic<int> m_nRefCount{0};
-  int m_bEnable = 0;
+  int m_nRefCount = 0;
+  std::atomic<int> m_bEnable{0};  // also read without the lock
   moni::Module m_hInst;
   int m_hBqApi = -1;
-
-  bqapi::BQInitializeFn m_pBQInitialize = nullptr;
-  bqapi::BQReleaseFn m_pBQRelease = nullptr;
-  bqapi::BQGetDeviceIDFn m_pBQGetDeviceID = nullptr;
-  bqapi::BQGetAvailableChannelFn m_pBQGetAvailableChannel = nullptr;
-  bqapi::BQOpenChannelFn m_pBQOpenChannel = nullptr;
-  bqapi::BQCloseChannelFn m_pBQCloseChannel = nullptr;
-  bqapi::BQSetOptionFn m_pBQSetOption = nullptr;
-  bqapi::BQGetOptionFn m_pBQGetOption = nullptr;
-  bqapi::BQReceiveCancelFn m_pBQReceiveCancel = nullptr;
-  bqapi::BQGetStatusFn m_pBQGetStatus = nullptr;
-  bqapi::BQReceiveFn m_pBQReceive = nullptr;
-  bqapi::BQSendFn m_pBQSend = nullptr;
+  bqapi::Exports m_exports;
 };
 
 class CBqApi {
@@ -129,18 +127,7 @@ class CBqApi {
  protected:
   CBqApiBase* m_pBase = nullptr;
   std::wstring m_strDeviceId;
-
-  bqapi::BQInitializeFn m_pBQInitialize = nullptr;
-  bqapi::BQReleaseFn m_pBQRelease = nullptr;
-  bqapi::BQGetDeviceIDFn m_pBQGetDeviceID = nullptr;
-  bqapi::BQOpenChannelFn m_pBQOpenChannel = nullptr;
-  bqapi::BQCloseChannelFn m_pBQCloseChannel = nullptr;
-  bqapi::BQSetOptionFn m_pBQSetOption = nullptr;
-  bqapi::BQGetOptionFn m_pBQGetOption = nullptr;
-  bqapi::BQReceiveCancelFn m_pBQReceiveCancel = nullptr;
-  bqapi::BQGetStatusFn m_pBQGetStatus = nullptr;
-  bqapi::BQReceiveFn m_pBQReceive = nullptr;
-  bqapi::BQSendFn m_pBQSend = nullptr;
+  bqapi::Exports m_api;  // this handle's copy, taken with its reference
 };
 
 class CBqApiChannel : public CBqApi {
@@ -166,19 +153,34 @@ class CBqApiChannel : public CBqApi {
   // Closes the open channel: the library's result, or -16 when none is open.
   int CloseChannel();
 
-  bool IsSelected() const { return m_bSelected != 0; }
-  bqapi::ChannelEntry Selected() const { return m_selected; }
-  int Handle() const { return m_hChannel; }
+  // The channel as one consistent snapshot, for a thread that does not
+  // select or open it itself.
+  struct State {
+    int handle = -1;
+    bool selected = false;
+    bqapi::ChannelEntry entry{};
+  };
+  State GetState() const;
+  bool IsSelected() const;
+  bqapi::ChannelEntry Selected() const;
+  int Handle() const { return m_hChannel.load(); }
   int OpenType() const { return m_nOpenType; }
   const std::wstring& Name() const { return m_strName; }
 
  protected:
+  // Set once by the constructor.
   int m_nOpenType = -1;
   std::wstring m_strName;  // empty: no name copied (library not enabled, unknown open type)
   bool m_bHasName = false;
-  const std::vector<bqapi::ChannelEntry>* m_pChannelList = nullptr;
-  int m_nChannelCount = -1;
+  // Written under m_stateLock by the selecting and opening thread.
+  std::atomic<int> m_hChannel{-1};
+
+ private:
+  void SetSelection(bool selected, const bqapi::ChannelEntry& entry);
+
+  mutable std::mutex m_stateLock;  // the selection; the handle's writes
+  std::vector<bqapi::ChannelEntry> m_channels;  // the printer's list, copied once
+  bool m_bHaveChannels = false;
   int m_bSelected = 0;
   bqapi::ChannelEntry m_selected{};
-  int m_hChannel = -1;
 };

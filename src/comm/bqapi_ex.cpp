@@ -64,7 +64,7 @@ std::uint32_t CBqApiEx2::MakeSnmpPacket(const std::uint8_t* command, std::uint32
 }
 
 int CBqApiEx2::GetPrinterReply(std::vector<std::uint8_t>& reply) {
-  if (m_selected.channel != bqapi::kChannelNetwork) return CBqApiEx::GetPrinterReply(reply);
+  if (Selected().channel != bqapi::kChannelNetwork) return CBqApiEx::GetPrinterReply(reply);
   CDebugLog log("CBqApiEx2::GetPrinterReply");
   std::vector<std::uint8_t> received;
   const int result = Receive(received, bqapi::kReceiveWaitNetwork);
@@ -106,7 +106,7 @@ int CBqApiEx2::GetTagchipReplacementReset(std::vector<std::uint8_t>& reply) {
   if (m_hChannel < 0) return bqapi::kNoChannel;
   if (OnNetwork() && m_nPrintServerType == kServerD4)
     return SendPacked(moni::comm::kCartridgeReset, sizeof moni::comm::kCartridgeReset, reply);
-  if (m_selected.channel == 0x10000005) return CommonBQSend(moni::comm::kCartridgeReset, sizeof moni::comm::kCartridgeReset, reply);
+  if (Selected().channel == 0x10000005) return CommonBQSend(moni::comm::kCartridgeReset, sizeof moni::comm::kCartridgeReset, reply);
   return -1;
 }
 

@@ -72,7 +72,7 @@ class CBqApiEx2 : public CBqApiEx {
   int PrintServerType() const { return m_nPrintServerType.load(); }
 
  protected:
-  bool OnNetwork() const { return m_hChannel > 0 && m_selected.channel == bqapi::kChannelNetwork; }
+  bool OnNetwork() const { return m_hChannel > 0 && Selected().channel == bqapi::kChannelNetwork; }
   // Sends a command packed by MakeSnmpPacket.
   int SendPacked(const std::uint8_t* command, std::uint32_t length, std::vector<std::uint8_t>& reply);
 

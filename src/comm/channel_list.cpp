@@ -22,8 +22,8 @@ const bqapi::ChannelEntry* FindChannel(const std::vector<bqapi::ChannelEntry>& l
 }
 
 std::optional<bqapi::ChannelEntry> FirstStatusChannel(const std::vector<bqapi::ChannelEntry>& list) {
-  for (std::uint32_t candidate : bqapi::kStatusChannels) {
-    const auto* entry = FindChannel(list, candidate);
+  for (const bqapi::StatusChannel& candidate : bqapi::kStatusChannels) {
+    const auto* entry = FindChannel(list, candidate.channel);
     if (entry && (entry->mode & bqapi::kModeStatus)) return *entry;
   }
   return std::nullopt;

@@ -5,13 +5,13 @@
 #include "foundation/debug_log.h"
 #include "platform/handles.h"
 #include "platform/seh_guard.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 std::mutex CCheckBid::s_agentLock;
 
 namespace {
 
-constexpr wchar_t kDriverKey[] = L"Software\\TALMER\\VGL3\\Driver\\";
 constexpr wchar_t kAgent1Key[] = L"Software\\TALMER\\BQPrinter\\SAgent";
 constexpr wchar_t kAgent2Key[] = L"Software\\TALMER\\BQPrinter\\SAgent2";
 constexpr wchar_t kAgent4Key[] = L"Software\\TALMER\\BQPrinter4\\SAgent4";
@@ -47,7 +47,7 @@ int CCheckBid::JudgementBiDirectionalModule(const std::wstring& driverName, cons
   m_nGeneration = 1;
   if (driverName.empty() || printerName.empty()) return m_nGeneration;
   using Source = CDatReader::Source;
-  const std::wstring key = kDriverKey + driverName;
+  const std::wstring key = moni::DriverKey(driverName);
   // A missing value reads as (DWORD)-1: "not given", like 0.
   const auto version = static_cast<std::int32_t>(CDatReader::GetPrivateRegDword(Source::Printer, printerName, key, L"BQAPI_VERSION"));
   std::wstring library;
@@ -62,7 +62,7 @@ int CCheckBid::IsSAgentAllowMonitoring() const {
   std::wstring controlDll;
   if (m_nGeneration == 4 && !m_strPrinterName.empty() && !m_strDriverName.empty()) {
     using Source = CDatReader::Source;
-    const std::wstring key = kDriverKey + m_strDriverName;
+    const std::wstring key = moni::DriverKey(m_strDriverName);
     agentType = CDatReader::GetPrivateRegDword(Source::Printer, m_strPrinterName, key, L"SAgentType");
     controlDll = CDatReader::GetPrivateRegString(Source::Printer, m_strPrinterName, key, L"SAgentControlDll");
   }
@@ -92,7 +92,8 @@ int CCheckBid::AgentAllowsMonitoring(int generation, const std::wstring& driverN
 int CCheckBid::CheckAgentLibrary(const std::wstring& driverName, const std::wstring& controlDll) {
   CDebugLog log("CCheckBid::CheckAgentLibrary");
   std::lock_guard lock(s_agentLock);
-  moni::Module lib(LoadLibraryW(controlDll.c_str()));
+  // Loaded into the host's process: a bare name from the system folder only.
+  moni::Module lib = moni::LoadNamedLibrary(controlDll);
   if (!lib) {
     log.Write("Error : LoadLibrary %d\n", static_cast<unsigned long>(GetLastError()));
     return -1;

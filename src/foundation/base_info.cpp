@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr wchar_t kDriverKey[] = L"Software\\TALMER\\VGL3\\Driver\\";
 constexpr wchar_t kProfileKey[] = L"Software\\TALMER\\VGL3\\Profile";
 constexpr size_t kMaxPath = 259;  // characters of a path, without its terminator
 
@@ -53,13 +52,13 @@ CBaseInfo& CBaseInfo::Instance() {
 int GetProfileName(std::wstring& out, const std::wstring& driverName, const std::wstring& modelId, const std::wstring& printerName) {
   out.clear();
   if (driverName.empty() || modelId.empty()) return 0;
-  std::wstring profile = SetupValue(driverName, modelId, printerName, kDriverKey + driverName, L"Profile");
+  std::wstring profile = SetupValue(driverName, modelId, printerName, moni::DriverKey(driverName), L"Profile");
   if (!profile.empty() && moni::profile::FileExists(profile)) return Result(out, std::move(profile));
   return Result(out, SetupValue(driverName, modelId, printerName, kProfileKey, modelId));
 }
 
 int GetInstallPath(std::wstring& out, const std::wstring& driverName, const std::wstring& modelId, const std::wstring& printerName) {
-  std::wstring folder = SetupValue(driverName, modelId, printerName, kDriverKey + driverName, L"InstallPath");
+  std::wstring folder = SetupValue(driverName, modelId, printerName, moni::DriverKey(driverName), L"InstallPath");
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   if (!moni::profile::FolderExists(folder)) return Result(out, {});
   return Result(out, folder + L"\\");
@@ -91,7 +90,7 @@ std::wstring GetModelIdFromDriver(const std::wstring& printerName, const std::ws
   if (driver.empty()) return {};
   const bool byPrinter = !printerName.empty();
   return CDatReader::GetPrivateRegString(byPrinter ? CDatReader::Source::Printer : CDatReader::Source::Driver,
-                                         byPrinter ? printerName : driver, kDriverKey + driver, L"ModelID");
+                                         byPrinter ? printerName : driver, moni::DriverKey(driver), L"ModelID");
 }
 
 int IsDuvSettingOn(const std::wstring& printerName) {
@@ -157,7 +156,7 @@ int CBaseInfo::SetPrinterInformation(const std::wstring& printerName, const std:
   std::wstring install;
   GetInstallPath(install, driverName, modelId, printerName);
   log.Write("InstallPath : %s\n", install);
-  const std::wstring duvKey = kDriverKey + driverName;
+  const std::wstring duvKey = moni::DriverKey(driverName);
   log.Write("DuvDriverKey : %s\n", duvKey);
   std::wstring utility = install;
   if (utility.empty() || utility.back() != L'\\') utility += L'\\';

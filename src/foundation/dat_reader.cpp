@@ -5,6 +5,7 @@
 #include "foundation/debug_log.h"
 #include "platform/files.h"
 #include "platform/handles.h"
+#include "platform/system.h"
 #include "platform/text.h"
 
 namespace {
@@ -30,7 +31,7 @@ int CDatReader::OpenByPrinter(const std::wstring& printerName) {
   log.Write("PrinterName : %s\n", printerName);
   moni::spooler::DriverFiles files;
   if (!moni::spooler::GetDriverFilesForPrinter(printerName, files)) {
-    log.Write("Error : no driver information\n");
+    log.Write("Error : no driver information (%lu)\n", GetLastError());
     return Fail(Failure::NoDriverInfo);
   }
   return OpenFromDriver(files);
@@ -41,7 +42,7 @@ int CDatReader::OpenByDriver(const std::wstring& driverName) {
   log.Write("DriverName : %s\n", driverName);
   moni::spooler::DriverFiles files;
   if (!moni::spooler::GetDriverFilesForDriver(driverName, files)) {
-    log.Write("Error : no driver information\n");
+    log.Write("Error : no driver information (%lu)\n", GetLastError());
     return Fail(Failure::NoDriverInfo);
   }
   return OpenFromDriver(files);
@@ -102,31 +103,11 @@ std::wstring CDatReader::SetupFileOf(const moni::spooler::DriverFiles& files) {
 }
 
 moni::setupdata::Platform CDatReader::CurrentPlatform() {
-  // RtlGetVersion reports the real version whatever the program's manifest
-  // says (Wine reports the Windows version its prefix is set to; always NT).
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  OSVERSIONINFOW info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");  // always loaded; not owned
-  const auto rtlGetVersion =
-      ntdll ? reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion"))) : nullptr;
-  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return {true, 5, 2};  // the first 64-bit Windows
-  return {info.dwPlatformId == VER_PLATFORM_WIN32_NT, info.dwMajorVersion, info.dwMinorVersion};
+  const moni::SystemVersion version = moni::RunningSystemVersion();
+  return {version.nt, version.major, version.minor};
 }
 
-std::wstring CDatReader::SystemDirectory() {
-  std::wstring dir(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    const UINT n = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
-    if (n == 0) return {};
-    if (n < dir.size()) {
-      dir.resize(n);
-      return WithoutTrailingSlash(dir);
-    }
-    dir.assign(n, L'\0');
-  }
-  return {};
-}
+std::wstring CDatReader::SystemDirectory() { return moni::SystemFolder(); }
 
 std::wstring CDatReader::GetPrivateRegString(Source source, const std::wstring& printerOrDriver, const std::wstring& regPath,
                                              const std::wstring& name) {
@@ -144,6 +125,14 @@ std::wstring CDatReader::GetPrivateRegString(Source source, const std::wstring& 
   }
   log.Write("%s\\%s = %s\n", regPath, name, value);
   return moni::ToWide(value);
+}
+
+std::wstring CDatReader::GetDriverString(const std::wstring& printer, const std::wstring& driver, const std::wstring& name,
+                                         const std::wstring& subKey) {
+  if (driver.empty()) return {};
+  const bool byPrinter = !printer.empty();
+  return GetPrivateRegString(byPrinter ? Source::Printer : Source::Driver, byPrinter ? printer : driver,
+                             moni::DriverKey(driver) + subKey, name);
 }
 
 DWORD CDatReader::GetPrivateRegDword(Source source, const std::wstring& printerOrDriver, const std::wstring& regPath,

@@ -17,6 +17,15 @@
 #include "foundation/setup_data.h"
 #include "platform/spooler.h"
 
+namespace moni {
+
+// A driver's key in the setup data (and below HKLM): "Software\TALMER\VGL3\Driver\"
+// followed by the driver name.
+inline constexpr wchar_t kDriverKeyPrefix[] = L"Software\\TALMER\\VGL3\\Driver\\";
+inline std::wstring DriverKey(const std::wstring& driverName) { return kDriverKeyPrefix + driverName; }
+
+}  // namespace moni
+
 class CDatReader {
  public:
   enum class Source { Printer, Driver };
@@ -54,6 +63,10 @@ class CDatReader {
                                           const std::wstring& name);
   static DWORD GetPrivateRegDword(Source source, const std::wstring& printerOrDriver, const std::wstring& regPath,
                                   const std::wstring& name);
+  // A value of the driver's own key (`subKey` below it, e.g. L"\\Menu"): read
+  // through the printer when one is named, else through the driver.
+  static std::wstring GetDriverString(const std::wstring& printer, const std::wstring& driver, const std::wstring& name,
+                                      const std::wstring& subKey = L"");
 
   // The full path of the setup data file the driver names, or empty.
   static std::wstring SetupFileOf(const moni::spooler::DriverFiles& files);

@@ -53,7 +53,7 @@ int GetMapFileName(const std::wstring& printerOrPort, std::wstring& name) {
   std::wstring driver, port;
   if (!printerOrPort.empty() && moni::spooler::GetPrinterDriverAndPort(printerOrPort, driver, port)) {
     name = CDatReader::GetPrivateRegString(CDatReader::Source::Printer, printerOrPort,
-                                           L"Software\\TALMER\\VGL3\\Driver\\" + driver, L"MapFileName");
+                                           moni::DriverKey(driver), L"MapFileName");
   }
   if (name.empty() || name.size() >= kMapNameCapacity) name = moni::AsWide(kDefaultMapFileName);
   return static_cast<int>(name.size());

@@ -119,7 +119,7 @@ int FillDefaults(const std::wstring& printerName, const std::wstring& portName, 
     return 4;
   }
   using SetDefaults = int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR);
-  const auto fn = reinterpret_cast<SetDefaults>(reinterpret_cast<void*>(GetProcAddress(library.get(), "PrSetRegDefaultValue")));
+  const auto fn = moni::ProcAddress<SetDefaults>(library.get(), "PrSetRegDefaultValue");
   if (!fn) {
     log.Write("Error : PrSetRegDefaultValue not found\n");
     return 5;

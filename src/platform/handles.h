@@ -32,10 +32,15 @@ class UniqueHandle {
   bool valid() const noexcept { return !Traits::IsEmpty(m_value); }
   explicit operator bool() const noexcept { return valid(); }
 
-  // Closes what it owns and takes `value`.
+  // Closes what it owns and takes `value`. The thread's last error survives
+  // the close, so a caller that resets a handle on its way out of a failure
+  // still reports the failure's error.
   void reset(type value = Traits::Empty()) noexcept {
     type old = std::exchange(m_value, value);
-    if (!Traits::IsEmpty(old)) Traits::Close(old);
+    if (Traits::IsEmpty(old)) return;
+    const DWORD error = GetLastError();
+    Traits::Close(old);
+    SetLastError(error);
   }
   // Gives up ownership without closing.
   type release() noexcept { return std::exchange(m_value, Traits::Empty()); }

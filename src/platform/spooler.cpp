@@ -2,12 +2,12 @@
 
 #include <winspool.h>
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <cwchar>
 #include <vector>
 
-#include "foundation/debug_log.h"
 #include "platform/handles.h"
 
 namespace moni::spooler {
@@ -83,76 +83,49 @@ bool OpenForUse(const std::wstring& printer, PrinterHandle& handle) {
 // Opens the printer for use and reads one of its information blocks into
 // `buffer` through query(handle, data, size, needed).
 template <typename Query>
-bool ReadPrinterBlock(const std::wstring& printer, CDebugLog& log, std::vector<BYTE>& buffer, Query query) {
+bool ReadPrinterBlock(const std::wstring& printer, std::vector<BYTE>& buffer, Query query) {
   PrinterHandle handle;
-  if (!OpenForUse(printer, handle)) {
-    log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
-    return false;
-  }
+  if (!OpenForUse(printer, handle)) return false;
   return QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) { return query(handle.get(), data, size, needed); });
 }
 
-// The job list that stands in for the spooler's job queries, or empty.
-std::wstring JobListFile() {
-  wchar_t path[MAX_PATH + 1] = {};
-  const DWORD n = GetEnvironmentVariableW(kJobListVariable, path, MAX_PATH + 1);
-  return n == 0 || n > MAX_PATH ? std::wstring() : std::wstring(path, n);
-}
-
-// Whether the job list has a section for the printer.
-bool ListedPrinter(const std::wstring& file, const std::wstring& printer) {
-  std::vector<wchar_t> names(64 * 1024);
-  const DWORD n = GetPrivateProfileSectionNamesW(names.data(), static_cast<DWORD>(names.size()), file.c_str());
-  for (const wchar_t* name = names.data(); name < names.data() + n && *name; name += wcslen(name) + 1) {
-    if (printer == name) return true;
-  }
-  return false;
-}
-
-// The listed job's data type; false when the job is not listed.
-bool ListedJob(const std::wstring& file, const std::wstring& printer, DWORD jobId, std::wstring& dataType) {
-  constexpr wchar_t kMissing[] = L"\x01";
-  wchar_t value[256] = {};
-  GetPrivateProfileStringW(printer.c_str(), std::to_wstring(jobId).c_str(), kMissing, value, 256, file.c_str());
-  if (wcscmp(value, kMissing) == 0) return false;
-  dataType = value;
-  return true;
-}
+std::atomic<JobSource*> g_jobSource{nullptr};
 
 }  // namespace
 
+void SetJobSource(JobSource* source) { g_jobSource.store(source); }
+
 bool GetDriverFilesForPrinter(const std::wstring& printer, DriverFiles& out) {
-  CDebugLog log("spooler::GetDriverFilesForPrinter");
   out = DriverFiles();
   std::vector<BYTE> buffer;
-  const bool ok = ReadPrinterBlock(printer, log, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
+  const bool ok = ReadPrinterBlock(printer, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
     return GetPrinterDriverW(h, nullptr, 3, data, size, needed);
   });
-  if (!ok || buffer.size() < sizeof(DRIVER_INFO_3W)) {
-    log.Write("Error : GetPrinterDriver level 3 (%lu)\n", GetLastError());
+  if (!ok) return false;
+  if (buffer.size() < sizeof(DRIVER_INFO_3W)) {
+    SetLastError(ERROR_INVALID_DATA);
     return false;
   }
   out = FromInfo(*reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data()), buffer);
-  log.Write("Driver : %s, data file : %s\n", out.driverName, out.dataFile);
   return true;
 }
 
 bool GetDriverFilesForDriver(const std::wstring& driverName, DriverFiles& out) {
-  CDebugLog log("spooler::GetDriverFilesForDriver");
   out = DriverFiles();
-  if (driverName.empty() || driverName.size() > INT_MAX) return false;
+  if (driverName.empty() || driverName.size() > INT_MAX) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
   DWORD count = 0;
   std::vector<BYTE> buffer;
   const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
     count = 0;
     return EnumPrinterDriversW(nullptr, nullptr, 3, data, size, needed, &count);
   });
-  if (!ok) {
-    log.Write("Error : EnumPrinterDrivers level 3 (%lu)\n", GetLastError());
-    return false;
-  }
+  if (!ok) return false;
+  // A count that does not fit the reply is not believed.
   if (count > buffer.size() / sizeof(DRIVER_INFO_3W)) {
-    log.Write("Error : EnumPrinterDrivers count %lu does not fit its reply\n", count);
+    SetLastError(ERROR_INVALID_DATA);
     return false;
   }
   const auto* infos = reinterpret_cast<const DRIVER_INFO_3W*>(buffer.data());
@@ -162,11 +135,10 @@ bool GetDriverFilesForDriver(const std::wstring& driverName, DriverFiles& out) {
     if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), driverName.c_str(),
                              static_cast<int>(driverName.size()), TRUE) == CSTR_EQUAL) {
       out = FromInfo(infos[i], buffer);
-      log.Write("Driver : %s, data file : %s\n", out.driverName, out.dataFile);
       return true;
     }
   }
-  log.Write("Error : no installed driver %s\n", driverName);
+  SetLastError(ERROR_UNKNOWN_PRINTER_DRIVER);
   return false;
 }
 
@@ -179,14 +151,14 @@ bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, 
 }
 
 bool GetPrinterInfo(const std::wstring& printer, PrinterInfo& out) {
-  CDebugLog log("spooler::GetPrinterInfo");
   out = PrinterInfo();
   std::vector<BYTE> buffer;
-  const bool ok = ReadPrinterBlock(printer, log, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
+  const bool ok = ReadPrinterBlock(printer, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
     return GetPrinterW(h, 2, data, size, needed);
   });
-  if (!ok || buffer.size() < sizeof(PRINTER_INFO_2W)) {
-    log.Write("Error : GetPrinter level 2 (%lu)\n", GetLastError());
+  if (!ok) return false;
+  if (buffer.size() < sizeof(PRINTER_INFO_2W)) {
+    SetLastError(ERROR_INVALID_DATA);
     return false;
   }
   const auto& info = *reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
@@ -197,19 +169,16 @@ bool GetPrinterInfo(const std::wstring& printer, PrinterInfo& out) {
 }
 
 std::optional<std::vector<PrinterInfo>> EnumLocalPrinters() {
-  CDebugLog log("spooler::EnumLocalPrinters");
   DWORD count = 0;
   std::vector<BYTE> buffer(1);
   const bool ok = QueryGrowing(buffer, [&](BYTE* data, DWORD size, DWORD* needed) {
     count = 0;
     return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, data, size, needed, &count);
   });
-  if (!ok) {
-    log.Write("Error : EnumPrinters level 2 (%lu)\n", GetLastError());
-    return std::nullopt;
-  }
+  if (!ok) return std::nullopt;
+  // A count that does not fit the reply is not believed.
   if (count > buffer.size() / sizeof(PRINTER_INFO_2W)) {
-    log.Write("Error : EnumPrinters count %lu does not fit its reply\n", count);
+    SetLastError(ERROR_INVALID_DATA);
     return std::nullopt;
   }
   std::vector<PrinterInfo> printers;
@@ -222,19 +191,10 @@ std::optional<std::vector<PrinterInfo>> EnumLocalPrinters() {
 }
 
 std::optional<std::vector<bool>> JobsPresent(const std::wstring& printer, const std::vector<DWORD>& jobIds) {
-  CDebugLog log("spooler::JobsPresent");
+  if (JobSource* source = g_jobSource.load()) return source->JobsPresent(printer, jobIds);
   std::vector<bool> present;
-  if (const std::wstring list = JobListFile(); !list.empty()) {
-    if (!ListedPrinter(list, printer)) return std::nullopt;
-    std::wstring dataType;
-    for (DWORD id : jobIds) present.push_back(ListedJob(list, printer, id, dataType));
-    return present;
-  }
   PrinterHandle handle;
-  if (!OpenForUse(printer, handle)) {
-    log.Write("Error : OpenPrinter %s (%lu)\n", printer, GetLastError());
-    return std::nullopt;
-  }
+  if (!OpenForUse(printer, handle)) return std::nullopt;
   for (DWORD id : jobIds) {
     DWORD needed = 0;
     const bool got = GetJobW(handle.get(), id, 1, nullptr, 0, &needed);
@@ -245,16 +205,15 @@ std::optional<std::vector<bool>> JobsPresent(const std::wstring& printer, const 
 }
 
 bool GetJobDataType(const std::wstring& printer, DWORD jobId, std::wstring& dataType) {
-  CDebugLog log("spooler::GetJobDataType");
   dataType.clear();
-  if (const std::wstring list = JobListFile(); !list.empty())
-    return ListedPrinter(list, printer) && ListedJob(list, printer, jobId, dataType);
+  if (JobSource* source = g_jobSource.load()) return source->GetJobDataType(printer, jobId, dataType);
   std::vector<BYTE> buffer;
-  const bool ok = ReadPrinterBlock(printer, log, buffer, [jobId](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
+  const bool ok = ReadPrinterBlock(printer, buffer, [jobId](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
     return GetJobW(h, jobId, 2, data, size, needed);
   });
-  if (!ok || buffer.size() < sizeof(JOB_INFO_2W)) {
-    log.Write("Error : GetJob level 2 (%lu)\n", GetLastError());
+  if (!ok) return false;
+  if (buffer.size() < sizeof(JOB_INFO_2W)) {
+    SetLastError(ERROR_INVALID_DATA);
     return false;
   }
   dataType = Field(reinterpret_cast<const JOB_INFO_2W*>(buffer.data())->pDatatype, buffer);

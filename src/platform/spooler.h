@@ -1,5 +1,6 @@
 // The spooler adapter: the few printer and driver queries the monitor makes,
-// with the buffer sizing of the spooler API done once here.
+// with the buffer sizing of the spooler API done once here. Failures are
+// results; GetLastError tells the spooler's reason.
 #pragma once
 #include <windows.h>
 
@@ -45,13 +46,19 @@ bool GetPrinterInfo(const std::wstring& printer, PrinterInfo& out);
 // nothing when they cannot be listed.
 std::optional<std::vector<PrinterInfo>> EnumLocalPrinters();
 
-// Job queries. Wine's spooler answers none of them (it never has a job), so
-// they can be answered from a job list instead: when the environment variable
-// MONI_SPOOLER_JOBS names an initialisation file, a printer exists when the
-// file has a section of its name, and its jobs are that section's keys (the
-// job id in decimal) with the job's data type as value. Only the tests and
-// the Wine kit set the variable; without it the spooler is asked.
-inline constexpr wchar_t kJobListVariable[] = L"MONI_SPOOLER_JOBS";
+// Job queries can be answered by a stand-in instead of the spooler (Wine's
+// spooler never has a job). Only a test program installs one, and only for its
+// own copy of this layer: nothing in the deliverables does, so no outside
+// setting decides which jobs a host of monicore.dll sees.
+class JobSource {
+ public:
+  virtual ~JobSource() = default;
+  virtual std::optional<std::vector<bool>> JobsPresent(const std::wstring& printer, const std::vector<DWORD>& jobIds) = 0;
+  virtual bool GetJobDataType(const std::wstring& printer, DWORD jobId, std::wstring& dataType) = 0;
+};
+// Answers the job queries from `source` (null: from the spooler again). The
+// source must outlive its use.
+void SetJobSource(JobSource* source);
 
 // For each of `jobIds`, whether the spooler still has that job on the
 // printer; nullopt when the printer cannot be opened. A job counts as gone

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "comm/bqapi.h"
+
 namespace moni::status {
 
 namespace {
@@ -294,14 +296,9 @@ bool RowMatches(const StatusCodeRow& row, const StatusBuff& record, std::uint8_t
 // ---------------------------------------------------------------------------
 
 int ReplyKindOfChannel(std::uint32_t channel) {
-  switch (channel) {
-    case 0x00000004:
-    case 0x10000005:
-    case 0x10010003:
-    case 0x10000003: return 1;
-    case 0x02000001: return 2;
-    default: return 0;
-  }
+  for (const bqapi::StatusChannel& candidate : bqapi::kStatusChannels)
+    if (candidate.channel == channel && channel != 0) return candidate.replyKind;
+  return 0;
 }
 
 void InitStatusBuff(StatusBuff& record) {

@@ -12,6 +12,7 @@
 #include "foundation/profile_reader.h"
 #include "platform/handles.h"
 #include "platform/seh_guard.h"
+#include "platform/system.h"
 
 namespace moni::status {
 
@@ -149,13 +150,15 @@ void CStatusInfo::SetTroubleDialogInfo(StatusClassInfo& info) const {
       local = selector.IsSelected() && (selector.Selected().mode & kNetworkModeBit) == 0;
     }
     log.Write("Local : %d, Utility : %s\n", local ? 1 : 0, base.UtilityName);
-    moni::Module library(base.UtilityName.empty() ? nullptr : LoadLibraryW(base.UtilityName.c_str()));
+    // Loaded into the host's process: from the driver's folder, never from the
+    // host's search path.
+    moni::Module library = moni::LoadNamedLibrary(base.UtilityName);
     if (library) {
       using SupportFn = WORD(WINAPI*)(const wchar_t*, const wchar_t*, int);
       enum class Offer { None, Window, Program };
       Offer offer = Offer::Window;  // a network printer: the window
       if (local) {
-        auto support = reinterpret_cast<SupportFn>(reinterpret_cast<void*>(GetProcAddress(library.get(), "UtIsSupportTypeW")));
+        const auto support = moni::ProcAddress<SupportFn>(library.get(), "UtIsSupportTypeW");
         DWORD code = 0;
         WORD supported = 0;
         if (support != nullptr) {

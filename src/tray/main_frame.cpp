@@ -10,9 +10,10 @@
 #include "foundation/setup_data.h"
 #include "foundation/target_keys.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/spooler.h"
 #include "platform/text.h"
-#include "tray/tray_app.h"
+#include "tray/startup_cleanup.h"
 
 using namespace moni::tray;
 
@@ -392,17 +393,15 @@ int CMainFrame::StartDUVExe(const std::wstring& program, const std::wstring& ext
   return 1;
 }
 
+std::wstring CMainFrame::DriverKey() const { return moni::DriverKey(m_szDriverName); }
+
 bool CMainFrame::StartExe(const std::wstring& commandLine) {
-  std::wstring line = commandLine;  // CreateProcessW may write into it
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  // The started program runs on by itself: its handles go when `started` does.
+  moni::StartedProcess started;
+  if (!moni::StartProcess(commandLine, started)) {
     LogWriteStr(L"CMainFrame::StartExe : failed", commandLine.c_str());
     return false;
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   return true;
 }
 

@@ -87,7 +87,7 @@ class CMainFrame {
 
  private:
   std::wstring Name() const { return m_szPrinterName.empty() ? m_szPortName : m_szPrinterName; }
-  std::wstring DriverKey() const { return L"Software\\TALMER\\VGL3\\Driver\\" + m_szDriverName; }
+  std::wstring DriverKey() const;
   bool AddIcon();
   void RemoveIcon();
   void ShowMessage(const std::wstring& text) const;

@@ -6,6 +6,8 @@
 #include "foundation/reg_access_library.h"
 #include "foundation/base_info.h"
 #include "foundation/registry_key.h"
+#include "platform/system.h"
+#include "tray/startup_cleanup.h"
 
 using namespace moni::tray;
 
@@ -75,12 +77,8 @@ int CTrayIconApp::InitInstance(HINSTANCE instance, const std::wstring& commandLi
 
   cmdInfo.Parse(commandLine);
 
-  OSVERSIONINFOW version = {};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  const bool nt5 = GetVersionExW(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion > 4;
-#pragma GCC diagnostic pop
+  const moni::SystemVersion version = moni::RunningSystemVersion();
+  const bool nt5 = version.nt && version.major > 4;
   if (nt5 && !moni::regaccess::IsActive() && !moni::regaccess::ActivateForDriver(cmdInfo.m_szDriverName)) {
     LogWrite(L"CTrayIconApp::InitInstance : the registry-access library cannot be loaded");
     return 0;
@@ -149,8 +147,8 @@ int CTrayIconApp::InitInstance(HINSTANCE instance, const std::wstring& commandLi
     return 1;
   }
   if (result == -1) {
-    DeleteStartupReg(cmdInfo.m_szPrinterName, cmdInfo.m_szParamFile);
-    DeleteParamFile(cmdInfo.m_szParamFile);
+    moni::tray::DeleteStartupReg(cmdInfo.m_szPrinterName, cmdInfo.m_szParamFile);
+    moni::tray::DeleteParamFile(cmdInfo.m_szParamFile);
     m_frame->DisableIconReg();
   }
   // The frame goes first, so that its window's WM_DESTROY finds none.
@@ -171,24 +169,3 @@ int CTrayIconApp::Run() {
 }
 
 void CTrayIconApp::ExitInstance() { m_frame.reset(); }
-
-void CTrayIconApp::DeleteStartupReg(const std::wstring& printerName, const std::wstring& paramFile) {
-  CRegistryKey run;
-  if (!run.Open(HKEY_CURRENT_USER, kRunKey, false, KEY_ALL_ACCESS)) return;
-  if (!printerName.empty()) {
-    RegDeleteValueW(run.Get(), printerName.c_str());
-    return;
-  }
-  if (paramFile.empty()) return;
-  for (DWORD index = 0;; ++index) {
-    const std::wstring name = run.EnumValue(index);
-    if (name.empty()) break;
-    std::wstring data;
-    if (run.ReadString(name, data) && data.find(paramFile) != std::wstring::npos) {
-      RegDeleteValueW(run.Get(), name.c_str());
-      break;
-    }
-  }
-}
-
-void CTrayIconApp::DeleteParamFile(const std::wstring& path) { CParamFile::Delete(path); }

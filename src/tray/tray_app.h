@@ -25,13 +25,6 @@ class CTrayIconApp {
   // Frees the frame (after the loop, or after a failed start-up).
   void ExitInstance();
 
-  // Removes the printer's start-up entry from HKCU's Run key: the value named
-  // like the printer, or (without a printer name) the first value whose data
-  // contains the parameter file path.
-  static void DeleteStartupReg(const std::wstring& printerName, const std::wstring& paramFile);
-  // Deletes a parameter file: at the path, else in the temporary folder.
-  static void DeleteParamFile(const std::wstring& path);
-
   CTrayCommandLineInfo cmdInfo;
   // Mask-check period handed to the frame (tests shorten it).
   UINT maskCheckPeriodMs = moni::tray::kMaskCheckPeriodMs;

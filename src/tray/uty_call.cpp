@@ -34,7 +34,7 @@ bool CUtyCall::IsUtyCallMenu(const std::wstring& driverName, const std::wstring&
                              const std::wstring& modelId, const std::wstring& templ) {
   if (driverName.empty() || printerName.empty() || modelId.empty() || templ.empty()) return false;
   const std::wstring profile = CDatReader::GetPrivateRegString(
-      CDatReader::Source::Printer, printerName, L"Software\\TALMER\\VGL3\\Driver\\" + driverName, L"Profile");
+      CDatReader::Source::Printer, printerName, moni::DriverKey(driverName), L"Profile");
   if (profile.empty()) return false;
   const std::wstring utility = moni::profile::ReadIniString(profile, modelId, L"UTILITY");
   return !utility.empty() && templ.find(utility) != std::wstring::npos;

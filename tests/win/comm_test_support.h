@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "comm/bqapi.h"
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
 #include "kit.h"

@@ -41,7 +41,8 @@ void ProgressFixture::SetUp() {
   CreateDirectoryW(folder.c_str(), nullptr);
   SetEnvironmentVariableW(L"PGSIM_DIR", folder.c_str());
   jobList = folder + L"\\jobs.ini";
-  SetEnvironmentVariableW(spooler::kJobListVariable, jobList.c_str());
+  jobs = std::make_unique<JobList>(jobList);
+  spooler::SetJobSource(jobs.get());
 }
 
 void ProgressFixture::TearDown() {
@@ -49,7 +50,8 @@ void ProgressFixture::TearDown() {
   s_received = nullptr;
   s_onMessage = nullptr;
   if (added) kit::DeletePrinter(printer);
-  SetEnvironmentVariableW(spooler::kJobListVariable, nullptr);
+  spooler::SetJobSource(nullptr);
+  jobs.reset();
   WIN32_FIND_DATAW found;
   FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &found));
   if (find) {

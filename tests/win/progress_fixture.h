@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "job_list.h"
 #include "kit.h"
 #include "platform/spooler.h"
 #include "test_support.h"
@@ -53,6 +55,7 @@ class ProgressFixture : public ::testing::Test {
   std::string SetCall(DWORD libJob, DWORD info, DWORD value) const;
 
   std::wstring printer, port, folder, jobList;
+  std::unique_ptr<JobList> jobs;  // answers this program's job queries
   HWND window = nullptr;
   bool added = false;
   std::vector<Received> received;

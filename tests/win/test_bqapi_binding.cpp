@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "comm/bqapi_binding.h"
 #include "foundation/base_info.h"
@@ -29,6 +32,23 @@ size_t Count(const S& text, const S& word) {
 }
 size_t Count(const std::string& text, const char* word) { return Count(text, std::string(word)); }
 size_t Count(const std::wstring& text, const wchar_t* word) { return Count(text, std::wstring(word)); }
+
+// Two threads meet here before each goes on.
+class Rendezvous {
+ public:
+  void Meet() {
+    const unsigned generation = m_generation.load();
+    if (m_arrived.fetch_add(1) == 1) {
+      m_arrived = 0;
+      ++m_generation;
+      return;
+    }
+    while (m_generation.load() == generation) SwitchToThread();
+  }
+
+ private:
+  std::atomic<unsigned> m_arrived{0}, m_generation{0};
+};
 
 class Binding : public ::testing::Test {
  protected:
@@ -269,6 +289,76 @@ TEST_F(Binding, NameOutsideTheCodePageIsNotHandedOn) {
   EXPECT_EQ(base.BQGetDeviceID(bqapi::kOpenByPrinter, name.c_str()), std::wstring(1, L'\xFFFF'));
   EXPECT_NE(Log().find(L"PrinterName Convert Error : "), std::wstring::npos);
   EXPECT_EQ(Count(Journal(), "\n"), 1u);  // BQInitialize only
+}
+
+// Handles taken and given back on two threads: in every round one thread
+// gives back the last handle while the other takes a new one at the same
+// moment. The unload and the load never interleave, so once both are done the
+// new handle finds the library enabled and reaches it through exports that
+// are still there (an unknown handle gets the library's own -5, not -99 from
+// a call into a module that went).
+TEST_F(Binding, HandlesOnTwoThreadsNeverCallALibraryThatWent) {
+  AddPrinter(Scenario());
+  CDebugLog::SetSettingsForTest(false, L"");
+  constexpr int kRounds = 60;
+  std::unique_ptr<CBqApi> held[2] = {std::make_unique<CBqApi>(), nullptr};
+  Rendezvous together;
+  std::atomic<int> wrong{0};
+  auto work = [&](int me) {
+    for (int round = 0; round < kRounds; ++round) {
+      together.Meet();
+      const bool giving = round % 2 == me;
+      if (giving)
+        held[me].reset();
+      else
+        held[me] = std::make_unique<CBqApi>();
+      together.Meet();  // the other thread's step is over
+      std::uint32_t size = 0;
+      if (!giving && (!held[me]->IsEnabled() || held[me]->BQGetStatus(12345, nullptr, &size) != -5)) ++wrong;
+    }
+  };
+  std::thread first(work, 0), second(work, 1);
+  first.join();
+  second.join();
+  EXPECT_EQ(wrong.load(), 0);
+  held[0].reset();
+  held[1].reset();
+  EXPECT_FALSE(Loaded());
+  EXPECT_EQ(CBqApiBase::Instance().ReferenceCount(), 0);
+  const std::string journal = Journal();
+  EXPECT_EQ(Count(journal, " BQInitialize "), Count(journal, " BQRelease "));
+}
+
+// A status or command thread selects and opens while its owner reads the
+// channel's state: every snapshot is one the channel was in.
+TEST_F(Binding, ChannelStateReadOnAnotherThreadIsAlwaysWhole) {
+  AddPrinter(Scenario());  // 0x10000005 with mode 7, 0x10010003 with mode 3
+  CDebugLog::SetSettingsForTest(false, L"");
+  CBqApi session;
+  CBqApiChannel channel(bqapi::kOpenByPrinter, printer.c_str());
+  std::atomic<bool> done{false};
+  std::thread selector([&] {
+    for (int round = 0; round < 300; ++round) {
+      channel.SelectChannel(0x10000005, 4);
+      channel.OpenChannel();
+      channel.CloseChannel();
+      channel.SelectChannel(0x10000005, 8);  // not with that mode: nothing selected
+      channel.SelectChannel(0x10010003, 1);
+    }
+    done = true;
+  });
+  size_t reads = 0, torn = 0;
+  while (!done.load()) {
+    const CBqApiChannel::State state = channel.GetState();
+    const bool status = state.selected && state.entry.channel == 0x10000005 && state.entry.mode == 7;
+    const bool command = state.selected && state.entry.channel == 0x10010003 && state.entry.mode == 3;
+    const bool none = !state.selected && state.entry.channel == 0 && state.entry.mode == 0;
+    if (!(status || command || none) || (state.handle >= 0 && !status)) ++torn;
+    ++reads;
+  }
+  selector.join();
+  EXPECT_EQ(torn, 0u) << "of " << reads;
+  EXPECT_EQ(Count(Journal(), " BQOpenChannel "), 300u);
 }
 
 }  // namespace

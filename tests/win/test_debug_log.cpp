@@ -299,7 +299,7 @@ void CallReleaseRegistryInLibrary() {
   using ReleaseRegistry = int(WINAPI*)(const wchar_t*, const wchar_t*, const wchar_t*, const wchar_t*);
   moni::Module lib(LoadLibraryW(L"monicore.dll"));
   ASSERT_TRUE(lib.valid());
-  auto fn = reinterpret_cast<ReleaseRegistry>(reinterpret_cast<void*>(GetProcAddress(lib.get(), "PrReleaseRegistry")));
+  auto fn = moni::ProcAddress<ReleaseRegistry>(lib.get(), "PrReleaseRegistry");
   ASSERT_NE(fn, nullptr);
   fn(L"", L"", L"", L"");
 }

@@ -87,3 +87,45 @@ TEST(Handles, ModuleFreedWhenOwnerGoes) {
 }
 
 }  // namespace
+
+// Code that resets a handle and then reports GetLastError reports the failure
+// it met, not the close: every way of closing keeps the thread's last error,
+// also a close that fails itself (a handle value that is no longer valid).
+TEST(Handles, ClosingKeepsTheThreadsLastError) {
+  constexpr DWORD kReported = ERROR_FILE_NOT_FOUND;
+  const auto stale = [] { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7FF0)); };
+  const auto event = [] { return CreateEventW(nullptr, TRUE, FALSE, nullptr); };
+  struct Way {
+    const char* name;
+    void (*close)(moni::KernelHandle&, HANDLE next);
+  };
+  const Way ways[] = {
+      {"reset", [](moni::KernelHandle& h, HANDLE) { h.reset(); }},
+      {"reset to another", [](moni::KernelHandle& h, HANDLE next) { h.reset(next); }},
+      {"move assignment", [](moni::KernelHandle& h, HANDLE next) { h = moni::KernelHandle(next); }},
+      {"put", [](moni::KernelHandle& h, HANDLE) { h.put(); }},
+      {"destructor", [](moni::KernelHandle& h, HANDLE) { moni::KernelHandle gone(h.release()); }},
+  };
+  for (const Way& way : ways) {
+    for (const bool closeFails : {false, true}) {
+      moni::KernelHandle handle(closeFails ? stale() : event());
+      const HANDLE next = event();
+      SetLastError(kReported);
+      way.close(handle, next);
+      EXPECT_EQ(GetLastError(), kReported) << way.name << (closeFails ? ", failing close" : "");
+      if (handle.get() != next) CloseHandle(next);
+    }
+  }
+  // The thread owner joins and closes in the same way.
+  moni::Thread thread;
+  ASSERT_TRUE(thread.start([](void*) -> DWORD { return 0; }, nullptr));
+  SetLastError(kReported);
+  thread.join();
+  EXPECT_EQ(GetLastError(), kReported);
+  // A registry key whose close fails.
+  {
+    moni::RegKey key(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x7FF4)));
+    SetLastError(kReported);
+  }
+  EXPECT_EQ(GetLastError(), kReported);
+}

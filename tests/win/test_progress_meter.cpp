@@ -2,7 +2,9 @@
 // window that collects its messages and the spooler's job list scripted.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "progress_fixture.h"
 
@@ -189,6 +191,40 @@ TEST_F(ProgressMeterTest, DestroyWhileTheWorkerSendsToTheWindow) {
   EXPECT_TRUE(CProgressMeter::IsPrimaryThreadEnding());
   EXPECT_EQ(MessagesOf(WM_PROGRESSIF_JOBFOUND).size(), 1u);
   EXPECT_EQ(JournalCount("TLMA_Close"), 1u);
+}
+
+// A meter made on another thread clears the process-wide ending flag; the
+// stop that Destroy gives its own worker holds all the same. A worker that
+// missed its stop would follow the job for ever: after 3 s the job is deleted
+// and leaves the spooler, which ends the worker, and the round counts as lost.
+TEST_F(ProgressMeterTest, DestroyEndsItsWorkerWhileOtherMetersAreMade) {
+  PrinterWithJob(7, "PaperCodes=1,1,1\nDuration=never\n");
+  std::atomic<bool> done{false};
+  std::thread maker([&] {
+    while (!done.load()) CProgressMeter other(FastOptions());
+  });
+  moni::KernelHandle destroyed(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  int lost = 0;
+  for (int round = 0; round < 20 && lost == 0; ++round) {
+    CProgressMeter meter(FastOptions());
+    meter.Initialize(printer, port);
+    ASSERT_EQ(meter.AddPMJob(7, 1), 1);
+    Sleep(round % 4 * 10);  // stopped at different steps of the worker
+    std::thread watchdog([&] {
+      if (WaitForSingleObject(destroyed.get(), 3000) == WAIT_TIMEOUT) {
+        ++lost;
+        meter.CancelJob(7, 0x10000);
+        WritePrivateProfileStringW(printer.c_str(), L"7", nullptr, jobList.c_str());
+      }
+    });
+    meter.Destroy();
+    SetEvent(destroyed.get());
+    watchdog.join();
+    EXPECT_FALSE(meter.IsRunning());
+  }
+  done = true;
+  maker.join();
+  EXPECT_EQ(lost, 0);
 }
 
 TEST_F(ProgressMeterTest, ClearingBit0x20AloneIsNotReportedToTheJob) {

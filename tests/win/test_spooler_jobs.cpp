@@ -175,6 +175,39 @@ TEST_F(RemoteProgress, JobRenderedOnAServerIsFollowedOverRpc) {
   EXPECT_EQ(meter.GetJobCount(), 0);
 }
 
+// The monicore.dll that the kit installs and a user gets asks the spooler
+// alone about jobs: a job list named by the variable that once steered it is
+// not read. Read, the list calls the job of a print server's printer rendered
+// there and sends the meter to that server's service, as this program's own
+// meter (which the tests point at the list) shows first.
+TEST_F(RemoteProgress, ShippedLibraryIgnoresAJobListVariable) {
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  ASSERT_TRUE(GetComputerNameW(computer, &length));
+  const std::wstring remote = L"\\\\" + std::wstring(computer) + L"\\Remote " + moni::test::UniqueTestName();
+  SpoolerHasJob(remote, 12, L"NT EMF 1.008");
+  Service service(L"tlpgsvc_stop_" + moni::test::UniqueTestName());
+  ASSERT_TRUE(service.WaitReady());
+  const std::string served = std::to_string(service.pid()) + " TLMA_Load ";
+  {
+    CProgressMeter meter(FastOptions());
+    meter.Initialize(remote, port);
+    ASSERT_EQ(meter.AddPMJob(12, 0), 1);
+    ASSERT_TRUE(PumpUntil([&] { return Journal().find(served) != std::string::npos; }, 20000));
+  }
+
+  DeleteFileW((folder + L"\\journal.log").c_str());
+  SetEnvironmentVariableW(L"MONI_SPOOLER_JOBS", jobList.c_str());
+  auto block = Description({{10, "12"}}, "\x07");
+  moni::Module lib(LoadLibraryW(L"monicore.dll"));
+  ASSERT_TRUE(lib.valid());
+  const auto start = moni::test::ProcOf<decltype(&PrMonitoringStart)>(lib, "PrMonitoringStart");
+  ASSERT_TRUE(start);
+  EXPECT_EQ(start(nullptr, remote.c_str(), moni::kit::kDriver, port.c_str(), moni::kit::kModelID, L"", L"", block.data()), 1);
+  SetEnvironmentVariableW(L"MONI_SPOOLER_JOBS", nullptr);
+  EXPECT_EQ(Journal().find(served), std::string::npos) << Journal();
+}
+
 TEST_F(RemoteProgress, ServiceNotRunningCountsAsAMissingLibrary) {
   const std::wstring remote = L"\\\\NOSUCHSERVER\\Remote " + moni::test::UniqueTestName();
   SpoolerHasJob(remote, 7, L"NT EMF 1.008");

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "comm/bq_stat_channel.h"
@@ -78,6 +80,31 @@ TEST_F(StatusThread, OneShotReaderPostsOneResultAndEnds) {
   // Ended by itself, it starts again.
   ASSERT_EQ(reader.StartStatusThread(window.hwnd(), nullptr, nullptr), 1);
   EXPECT_TRUE(window.WaitFor(WM_RESULT_BQSTATUS, 2, 5000));
+}
+
+// The window thread copies the reply while the status thread replaces it with
+// replies of other lengths: every copy is one whole reply.
+TEST_F(StatusThread, ReplyCopiedWhileTheReaderReplacesItIsAlwaysWhole) {
+  const std::string shortHex = moni::test::kReadyReplyHex, longHex = shortHex + std::string(400, 'E');
+  WriteScenario(std::string("[Printer]\nDeviceID=") + moni::test::kSampleDeviceId +
+                "\nChannels=0x10000005:0x0007\nAdvance=call\nAtEnd=wrap\nReply1=" + shortHex + "\nReply2=" + longHex + "\n");
+  const std::vector<BYTE> shortReply = FromHex(shortHex), longReply = FromHex(longHex);
+  CBqStatChannel reader(bqapi::kOpenByPrinter, printer.c_str());
+  ASSERT_EQ(reader.OpenStatusChannel(), 1);
+  std::atomic<bool> done{false};
+  std::thread status([&] {
+    for (int round = 0; round < 400; ++round) reader.GetPrinterStatus();
+    done = true;
+  });
+  size_t copies = 0, broken = 0;
+  while (!done.load()) {
+    const std::vector<BYTE> reply = reader.Reply();
+    if (!reply.empty() && reply != shortReply && reply != longReply) ++broken;
+    ++copies;
+  }
+  status.join();
+  EXPECT_EQ(broken, 0u) << "of " << copies;
+  EXPECT_EQ(reader.Reply(), longReply);
 }
 
 TEST_F(StatusThread, OneShotReaderWithoutStatusChannelPostsMinusOne) {

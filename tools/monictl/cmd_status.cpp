@@ -54,10 +54,8 @@ int CmdStatus(const Args& args) {
   if (printer.empty()) return UsageError("status: which printer?");
 
   moni::Module lib(LoadLibraryW((ProgramFolder() + L"monicore.dll").c_str()));
-  auto query = reinterpret_cast<decltype(&PrGetPrinterStatus2)>(
-      reinterpret_cast<void*>(lib ? GetProcAddress(lib.get(), "PrGetPrinterStatus2") : nullptr));
-  auto release = reinterpret_cast<decltype(&PrReleasePrinterStatus)>(
-      reinterpret_cast<void*>(lib ? GetProcAddress(lib.get(), "PrReleasePrinterStatus") : nullptr));
+  const auto query = lib ? moni::ProcAddress<decltype(&PrGetPrinterStatus2)>(lib.get(), "PrGetPrinterStatus2") : nullptr;
+  const auto release = lib ? moni::ProcAddress<decltype(&PrReleasePrinterStatus)>(lib.get(), "PrReleasePrinterStatus") : nullptr;
   if (!query || !release) {
     fprintf(stderr, "monictl: monicore.dll could not be loaded (error %lu)\n", GetLastError());
     return 1;

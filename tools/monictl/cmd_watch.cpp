@@ -91,7 +91,7 @@ const char* InkLetter(unsigned code) {
 
 template <typename F>
 F Proc(HMODULE lib, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(lib, name)));
+  return moni::ProcAddress<F>(lib, name);
 }
 
 struct Exports {

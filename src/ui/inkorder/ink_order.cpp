@@ -7,6 +7,7 @@
 #include "foundation/debug_log.h"
 #include "foundation/registry_key.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/text.h"
 #include "ui/inkorder/order_key.h"
 
@@ -14,16 +15,7 @@ namespace moni::inkorder {
 
 namespace {
 
-constexpr wchar_t kDriverKey[] = L"Software\\TALMER\\VGL3\\Driver\\";
 constexpr wchar_t kParamFilePrefix[] = L"V_G";
-
-std::wstring DriverValue(const std::wstring& printer, const std::wstring& driver, const std::wstring& subKey,
-                         const std::wstring& name) {
-  if (driver.empty()) return {};
-  const bool byPrinter = !printer.empty();
-  return CDatReader::GetPrivateRegString(byPrinter ? CDatReader::Source::Printer : CDatReader::Source::Driver,
-                                         byPrinter ? printer : driver, kDriverKey + driver + subKey, name);
-}
 
 // The printer's target key below HKCU; never HKCU itself for an empty path.
 bool OpenPrinterKey(CRegistryKey& key, const std::wstring& path, REGSAM access) {
@@ -40,25 +32,13 @@ StoredValue ReadDword(const CRegistryKey& key, const std::wstring& name) {
   return std::nullopt;
 }
 
-// Starts `program` with `commandLine` (its own path first), no handles inherited.
-bool StartProgram(const std::wstring& program, const std::wstring& commandLine) {
-  std::wstring line = commandLine;  // CreateProcessW may write into it
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return false;
-  KernelHandle thread(process.hThread), owned(process.hProcess);
-  return true;
-}
-
 }  // namespace
 
 InkOrderSetup SetupForPrinter(const std::wstring& printer, const std::wstring& driver, const std::wstring& port,
                               const std::wstring& model) {
   InkOrderSetup setup{printer, driver, port, model, {}, {}, COrderKey::PathOf(driver)};
-  setup.companion = DriverValue(printer, driver, L"", L"DepExe");
-  setup.inkTankType = DriverValue(printer, driver, L"\\InkOrder", L"InkTankType");
+  setup.companion = CDatReader::GetDriverString(printer, driver, L"DepExe");
+  setup.inkTankType = CDatReader::GetDriverString(printer, driver, L"InkTankType", L"\\InkOrder");
   return setup;
 }
 
@@ -126,7 +106,8 @@ int CInkOrder::StartCompanion(const moni::status::StatusBuff& record, std::u16st
   }
   const std::wstring commandLine = L"\"" + m_setup.companion + L"\" /FU \"" + file + L"\"";
   log.Write("CmdLine = %s\n", commandLine);
-  if (!StartProgram(m_setup.companion, commandLine)) {
+  moni::StartedProcess started;
+  if (!moni::StartProgram(m_setup.companion, commandLine, started)) {
     log.Write("Error : the companion program cannot be started (%u)\n", static_cast<unsigned>(GetLastError()));
     DeleteFileW(file.c_str());
     return 0;

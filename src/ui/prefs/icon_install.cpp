@@ -37,8 +37,7 @@ std::wstring RunningProgram() {
 }
 
 std::wstring DriverValue(const std::wstring& printer, const std::wstring& driver, const wchar_t* name) {
-  return CDatReader::GetPrivateRegString(CDatReader::Source::Printer, printer, L"Software\\TALMER\\VGL3\\Driver\\" + driver,
-                                         name);
+  return CDatReader::GetPrivateRegString(CDatReader::Source::Printer, printer, moni::DriverKey(driver), name);
 }
 
 bool PrinterExists(const std::wstring& printer) {
@@ -217,7 +216,10 @@ int StartCallingIcon(const std::wstring& printer, const std::wstring& driver, co
     return 0;
   }
   const auto printers = spooler::EnumLocalPrinters();
-  if (!printers) return 0;
+  if (!printers) {
+    log.Write("Error : the printers cannot be listed (%lu)\n", GetLastError());
+    return 0;
+  }
   for (const spooler::PrinterInfo& each : *printers) {
     if (!SameNoCase(each.driver, driver)) {
       log.Write("Skip %s : driver %s\n", each.name, each.driver);

@@ -11,6 +11,7 @@
 #include "foundation/registry_key.h"
 #include "foundation/startup_list.h"
 #include "platform/files.h"
+#include "platform/process.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 #include "ui/prefs/icon_texts_core.h"
@@ -77,10 +78,7 @@ int IsWow64() {
 
 std::wstring FindTrayProgram(const TrayIdentity& identity) {
   CDebugLog log("FindTrayProgram");
-  const bool byPrinter = !identity.printer.empty();
-  const std::wstring named = CDatReader::GetPrivateRegString(
-      byPrinter ? CDatReader::Source::Printer : CDatReader::Source::Driver, byPrinter ? identity.printer : identity.driver,
-      L"Software\\TALMER\\VGL3\\Driver\\" + identity.driver, L"V_GICN");
+  const std::wstring named = CDatReader::GetDriverString(identity.printer, identity.driver, L"V_GICN");
   if (IsFile(named)) return named;
   std::wstring install;
   if (GetInstallPath(install, identity.driver, identity.model, identity.printer) && IsFile(install + kDefaultTrayProgram))
@@ -91,15 +89,11 @@ std::wstring FindTrayProgram(const TrayIdentity& identity) {
 
 bool Execute(const std::wstring& program, const std::wstring& commandLine) {
   CDebugLog log("Execute");
-  std::wstring line = commandLine;  // CreateProcessW may write into it
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+  StartedProcess started;
+  if (!StartProgram(program, commandLine, started)) {
     log.Write("Error : CreateProcess %s (%lu)\n", program, GetLastError());
     return false;
   }
-  KernelHandle thread(process.hThread), handle(process.hProcess);
   return true;
 }
 

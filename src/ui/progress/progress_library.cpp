@@ -24,7 +24,7 @@ HANDLE FromRemote(unsigned long number) { return reinterpret_cast<HANDLE>(static
 
 template <typename Fn>
 bool Fetch(HMODULE module, WORD ordinal, Fn& out) {
-  out = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, MAKEINTRESOURCEA(ordinal))));
+  out = moni::ProcAddress<Fn>(module, MAKEINTRESOURCEA(ordinal));
   return out != nullptr;
 }
 

@@ -15,16 +15,16 @@ namespace {
 using moni::progress::JobRecord;
 namespace pg = moni::progress;
 
-// Set by Destroy, cleared when a meter is made; read by every worker thread.
+// Set by Destroy, cleared when a meter is made; read by every worker thread
+// and by the status window. A meter's own stop is its m_bEnding as well, so
+// that a meter made meanwhile cannot cancel it by clearing this flag.
 std::atomic<bool> g_bPrimaryThreadEnding{false};
 
-constexpr wchar_t kDriverKeyBase[] = L"Software\\TALMER\\VGL3\\Driver\\";
 constexpr wchar_t kDebugKey[] = L"Software\\TALMER\\VGL3\\Debug";
 constexpr wchar_t kDriverInfoSection[] = L"User Mode Printer Driver Information";
 // A name longer than this is not taken from the library.
 constexpr DWORD kMaxTextBytes = 64 * 1024;
 
-bool Ending() { return g_bPrimaryThreadEnding.load(); }
 
 void StoreName(char16_t (&field)[pg::kNameUnits], const std::u16string& text) {
   std::memset(field, 0, sizeof field);
@@ -56,7 +56,9 @@ CProgressMeter::CProgressMeter(Options options) : m_options(std::move(options)) 
 
 CProgressMeter::~CProgressMeter() { Destroy(); }
 
-bool CProgressMeter::IsPrimaryThreadEnding() { return Ending(); }
+bool CProgressMeter::IsPrimaryThreadEnding() { return g_bPrimaryThreadEnding.load(); }
+
+bool CProgressMeter::Ending() const { return m_bEnding.load() || g_bPrimaryThreadEnding.load(); }
 
 void CProgressMeter::Initialize(const std::wstring& printer, const std::wstring& port) {
   CDebugLog log("CProgressMeter::Initialize");
@@ -68,7 +70,7 @@ void CProgressMeter::Initialize(const std::wstring& printer, const std::wstring&
 
   std::wstring driver, ignoredPort;
   moni::spooler::GetPrinterDriverAndPort(printer, driver, ignoredPort);
-  const std::wstring driverKey = kDriverKeyBase + driver;
+  const std::wstring driverKey = moni::DriverKey(driver);
   std::wstring name;
   if (!driver.empty())
     name = CDatReader::GetPrivateRegString(CDatReader::Source::Printer, printer, driverKey, L"ProgressDllName");
@@ -110,6 +112,7 @@ int CProgressMeter::AddPMJob(DWORD winJobId, DWORD option) {
       WaitForThread();
     }
     m_dwStartJobId = winJobId;
+    m_bEnding = false;
     if (!m_thread.start(ThreadProc, this)) {
       log.Write("*** Error *** : CreateThread (%lu)\n", GetLastError());
       std::lock_guard<std::mutex> guard(m_lock);
@@ -212,6 +215,7 @@ CProgressMeter::InkSet CProgressMeter::GetInkSet() {
 void CProgressMeter::Destroy() {
   if (!m_thread.valid()) return;
   CDebugLog log("CProgressMeter::Destroy");
+  m_bEnding = true;
   g_bPrimaryThreadEnding.store(true);
   log.Write("enter : WaitForSingleObject[2]\n");
   WaitForThread();

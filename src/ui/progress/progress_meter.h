@@ -98,7 +98,8 @@ class CProgressMeter {
   };
   InkSet GetInkSet();
 
-  // Ends the worker thread: sets the process-wide ending flag and waits for it.
+  // Ends the worker thread: sets the meter's and the process-wide ending flag
+  // and waits for it.
   void Destroy();
   // Whether the worker thread is alive.
   bool IsRunning();
@@ -124,6 +125,8 @@ class CProgressMeter {
   void NotifyReceiveStatus(DWORD winJobId);
   bool ReadText(CProgressLibrary& lib, DWORD info, std::u16string& out);
   bool Pause(DWORD ms);  // sleeps; false when the ending flag is set afterwards
+  // Whether the worker is to end: this meter's Destroy, or the process-wide flag.
+  bool Ending() const;
   void WaitForThread();
   bool FindListed(DWORD winJobId, DWORD* option);
 
@@ -143,6 +146,7 @@ class CProgressMeter {
   DWORD m_dwStartJobId = 0;
   std::atomic<HANDLE> m_hProgMeterIF{nullptr};
   std::atomic<DWORD> m_dwJobId{0};
+  std::atomic<bool> m_bEnding{false};  // set by this meter's Destroy
   bool m_bDebug = false;
   std::wstring m_strLibrary = L"tlipgi10.dll";
   DWORD m_dwLevel = 1;
