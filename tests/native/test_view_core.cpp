@@ -230,6 +230,14 @@ TEST(ViewLayout, HiddenSubViewsTakeNoRoom) {
   EXPECT_EQ(StackSubViews({{false, 10}}, 25).windowHeight, 25);
 }
 
+TEST(ViewLayout, RowsWithGapsOnlyBetweenShownRows) {
+  const RowResult r = StackRows(10, 4, {{true, 20}, {false, 9}, {true, 9}, {true, 14}});
+  EXPECT_EQ(r.top, (std::vector<int>{10, 30, 34, 47}));
+  EXPECT_EQ(r.bottom, 61);
+  EXPECT_EQ(StackRows(10, 4, {{false, 20}, {true, 9}}).top, (std::vector<int>{10, 10}));
+  EXPECT_EQ(StackRows(10, 4, {{false, 20}}).bottom, 10);
+}
+
 TEST(ViewLayout, TanksSpreadEvenlyAndNeverOverlap) {
   EXPECT_EQ(TankLefts(4, 0, 200, 40), (std::vector<int>{8, 56, 104, 152}));  // five gaps of 8
   EXPECT_EQ(TankLefts(2, 10, 200, 40), (std::vector<int>{50, 130}));

@@ -102,6 +102,14 @@ void CDialogView::SetViewStatus(const CPrinterStatus* status, const CProgressInf
     m_bAllowsReset = AllowsJobReset(*status);
   }
   if (m_iDialogType == kPopup || m_iDialogType == kDetail) ApplyButtons();
+  // A sub-view that grew or shrank with its texts moves the ones below it.
+  for (int i = 0; i < kSubViews; ++i) {
+    CSubView& view = SubView(static_cast<SubViewIndex>(i));
+    if (m_iDialogType != 0 && view.IsVisible() && view.GetSize().cy != m_laidOut[i]) {
+      Layout();
+      break;
+    }
+  }
 }
 
 void CDialogView::ApplyButtons() {
@@ -166,7 +174,8 @@ void CDialogView::Layout() {
   std::vector<StackItem> items;
   for (int i = 0; i < kSubViews; ++i) {
     CSubView& view = SubView(static_cast<SubViewIndex>(i));
-    items.push_back({view.IsVisible(), static_cast<int>(view.GetSize().cy)});
+    m_laidOut[i] = static_cast<int>(view.GetSize().cy);
+    items.push_back({view.IsVisible(), m_laidOut[i]});
   }
   const StackResult stack = StackSubViews(items, frame.bottom - frame.top);
   for (int i = 0; i < kSubViews; ++i) SubView(static_cast<SubViewIndex>(i)).Move(0, stack.top[static_cast<size_t>(i)]);

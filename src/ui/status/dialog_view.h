@@ -112,4 +112,5 @@ class CDialogView {
   int m_iButton1 = moni::view::kIdsClose, m_iButton2 = 0;
   bool m_bAllowsReset = false;
   HWND m_hCartridgeDlg = nullptr;
+  int m_laidOut[kSubViews] = {};  // heights of the sub-views at the last layout
 };

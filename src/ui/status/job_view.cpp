@@ -30,6 +30,7 @@ bool CJobView::OnCreate() {
     SendMessageW(bar, PBM_SETRANGE32, 0, 100);
     SendMessageW(bar, PBM_SETPOS, 0, 0);
   }
+  SendMessageW(Item(kPaper), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);  // aligned with the texts above
   SetItemText(kInkOrder, Text(kIdsInkOrder));
   ShowItem(kInkOrder, false);
   for (int id : {kSheets, kTime, kPaper, kDocument}) SetItemText(id, L"");

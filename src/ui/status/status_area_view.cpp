@@ -1,5 +1,8 @@
 #include "ui/status/status_area_view.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "foundation/debug_log.h"
 #include "platform/text.h"
 #include "ui/status/paint_support.h"
@@ -7,15 +10,104 @@
 
 namespace moni::view {
 
+namespace {
+RECT ChildRect(HWND dialog, HWND child) {
+  RECT r = {};
+  if (child) {
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  }
+  return r;
+}
+}  // namespace
+
+bool CStatusAreaView::OnCreate() {
+  // The status message stands out in bold.
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(m_hWnd, WM_GETFONT, 0, 0));
+  LOGFONTW lf = {};
+  if (font && GetObjectW(font, sizeof lf, &lf)) {
+    lf.lfWeight = FW_BOLD;
+    m_boldFont.reset(CreateFontIndirectW(&lf));
+    if (m_boldFont) SendMessageW(Item(kMessage), WM_SETFONT, reinterpret_cast<WPARAM>(m_boldFont.get()), FALSE);
+  }
+  const RECT message = ChildRect(m_hWnd, Item(kMessage));
+  const RECT detail = ChildRect(m_hWnd, Item(kDetail));
+  const RECT picture = ChildRect(m_hWnd, Item(kPicture));
+  const RECT button = ChildRect(m_hWnd, Item(kTroubleButton));
+  m_columnLeft = message.left;
+  m_columnWidth = message.right - message.left;
+  m_margin = message.top;
+  m_gap = detail.top > message.bottom ? detail.top - message.bottom : 2;
+  m_pictureBottom = picture.bottom;
+  m_buttonWidth = button.right - button.left;
+  m_buttonHeight = button.bottom - button.top;
+  ArrangeRows();
+  return true;
+}
+
+int CStatusAreaView::TextHeight(int id, int width) const {
+  HWND item = Item(id);
+  if (!item) return 0;
+  wchar_t text[1024] = {};
+  GetWindowTextW(item, text, 1024);
+  HDC dc = GetDC(item);
+  if (!dc) return 0;
+  RECT r = {0, 0, width, 0};
+  {
+    SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(item, WM_GETFONT, 0, 0)));
+    DrawTextW(dc, text[0] ? text : L" ", -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+  }
+  ReleaseDC(item, dc);
+  return r.bottom - r.top;
+}
+
+void CStatusAreaView::ArrangeRows() {
+  if (!m_hWnd || m_columnWidth <= 0) return;
+  auto hasText = [&](int id) { return GetWindowTextLengthW(Item(id)) > 0; };
+  // The troubleshooting row: the offer's text beside its button at the right.
+  const int buttonLeft = m_columnLeft + m_columnWidth - m_buttonWidth;
+  const int labelWidth = buttonLeft - m_columnLeft - m_gap;
+  const int labelHeight = TextHeight(kTroubleText, labelWidth);
+  const std::vector<StackItem> rows = {{true, TextHeight(kMessage, m_columnWidth)},
+                                       {hasText(kDetail), TextHeight(kDetail, m_columnWidth)},
+                                       {hasText(kDocument), TextHeight(kDocument, m_columnWidth)},
+                                       {m_bTrouble, std::max(m_buttonHeight, labelHeight)}};
+  const RowResult placed = StackRows(m_margin, m_gap, rows);
+  const int ids[] = {kMessage, kDetail, kDocument};
+  for (size_t i = 0; i < 3; ++i) {
+    SetWindowPos(Item(ids[i]), nullptr, m_columnLeft, placed.top[i], m_columnWidth, rows[i].height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowItem(ids[i], rows[i].visible);
+  }
+  const int rowHeight = rows[3].height;
+  SetWindowPos(Item(kTroubleButton), nullptr, buttonLeft, placed.top[3] + (rowHeight - m_buttonHeight) / 2, m_buttonWidth,
+               m_buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Item(kTroubleText), nullptr, m_columnLeft, placed.top[3] + (rowHeight - labelHeight) / 2, labelWidth, labelHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  m_iHeight = std::max(m_pictureBottom, placed.bottom) + m_margin;
+  SetWindowPos(m_hWnd, nullptr, 0, 0, client.right, m_iHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+SIZE CStatusAreaView::GetSize() const {
+  SIZE size = CSubView::GetSize();
+  if (m_iHeight > 0) size.cy = m_iHeight;
+  return size;
+}
+
+void CStatusAreaView::ShowTroubleshooting() {
+  const bool shown = m_bTrouble && m_bActive;
+  ShowItem(kTroubleButton, shown);
+  EnableItem(kTroubleButton, shown);
+  ShowItem(kTroubleText, shown);
+}
+
 void CStatusAreaView::ShowForType(int type) {
   const TypeLayout layout = LayoutOfType(type);
   m_iMode = layout.statusMode;
   SetActive(layout.statusShown);
   SetVisible(layout.statusShown);
-  if (!layout.statusShown) {
-    ShowItem(kTroubleButton, false);
-    ShowItem(kTroubleText, false);
-  }
+  ShowTroubleshooting();
   UpdateTimer();
 }
 
@@ -28,13 +120,12 @@ void CStatusAreaView::SetViewStatus(const CPrinterStatus* status, const CProgres
     const int third = status->Row().third;
     SetItemText(kDetail, third > 0 ? Text(static_cast<UINT>(third)) : std::wstring());
     SetPicture(status->KindRow().values[2], status->KindRow().values[3]);
-    const bool trouble = status->GetTsInfo(nullptr) != moni::status::kTsNone && m_bActive && IsVisible();
-    ShowItem(kTroubleButton, trouble);
-    EnableItem(kTroubleButton, trouble);
-    ShowItem(kTroubleText, trouble);
+    m_bTrouble = status->GetTsInfo(nullptr) != moni::status::kTsNone;
+    ShowTroubleshooting();
   }
   const bool job = progress && progress->m_bValid;
   SetItemText(kDocument, job ? ShortenForControl(Item(kDocument), moni::ToWide(FixedText(progress->m_Record.szDocument))) : std::wstring());
+  ArrangeRows();
 }
 
 void CStatusAreaView::SetPicture(int first, int second) {

@@ -23,17 +23,31 @@ class CStatusAreaView : public CSubView {
   void ShowForType(int type) override;
   void SetViewStatus(const CPrinterStatus* status, const CProgressInfo* progress) override;
   BOOL DrawItem(const DRAWITEMSTRUCT& item) override;
+  SIZE GetSize() const override;
 
   int Mode() const { return m_iMode; }
   int PictureId() const { return m_iPicture; }
 
  protected:
+  bool OnCreate() override;
   BOOL OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnEnd() override;
 
  private:
   void SetPicture(int first, int second);
   void UpdateTimer();
+  void ShowTroubleshooting();
+  // Places the message, detail, document and troubleshooting rows under one
+  // another as high as their texts need, and sizes the area to fit them.
+  void ArrangeRows();
+  int TextHeight(int id, int width) const;  // of the control's text wrapped at `width`
+
+  moni::GdiHandle m_boldFont;
+  bool m_bTrouble = false;
+  int m_iHeight = 0;
+  // From the template: the column's left and width, the margins, the gap
+  // between rows, the picture's bottom, the button's size.
+  int m_columnLeft = 0, m_columnWidth = 0, m_margin = 0, m_gap = 0, m_pictureBottom = 0, m_buttonWidth = 0, m_buttonHeight = 0;
 
   int m_iMode = 2;
   int m_iPicture = 0, m_iPicture2 = 0;

@@ -209,6 +209,22 @@ StackResult StackSubViews(const std::vector<StackItem>& items, int nonClientHeig
   return result;
 }
 
+RowResult StackRows(int top, int gap, const std::vector<StackItem>& rows) {
+  RowResult result;
+  int y = top;
+  bool first = true;
+  for (const StackItem& row : rows) {
+    if (row.visible && !first) y += gap;
+    result.top.push_back(y);
+    if (row.visible) {
+      y += std::max(row.height, 0);
+      first = false;
+    }
+  }
+  result.bottom = y;
+  return result;
+}
+
 std::vector<int> TankLefts(int count, int left, int span, int width) {
   std::vector<int> lefts;
   if (count <= 0) return lefts;

@@ -193,6 +193,14 @@ struct StackResult {
 };
 StackResult StackSubViews(const std::vector<StackItem>& items, int nonClientHeight);
 
+// Rows of a column from `top` down, `gap` between shown rows; hidden rows take
+// no room. `bottom` is the lowest row's bottom (`top` when none is shown).
+struct RowResult {
+  std::vector<int> top;
+  int bottom = 0;
+};
+RowResult StackRows(int top, int gap, const std::vector<StackItem>& rows);
+
 // Left edges of `count` tanks of `width` spread evenly over [left, left +
 // span): equal gaps between them and at both ends.
 std::vector<int> TankLefts(int count, int left, int span, int width);
