@@ -2,14 +2,13 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "picture/window_picture.h"
-#include "platform/handles.h"
 #include "platform/text.h"
 #include "status/status_info.h"
-#include "ui/status/dialog_view.h"
 #include "ui/status/sector_graph.h"
 
 namespace moni::gallery {
@@ -26,15 +25,15 @@ struct Language {
 constexpr Language kLanguages[] = {{L"en", L"V_SMPRES.DLL", L"Quarterly report.docx", L"Plain paper"},
                                    {L"de", L"V_SMPRDE.DLL", L"Quartalsbericht.docx", L"Normalpapier"}};
 
-// A printer state: a binary status reply ("@BDC ST2\r\n", the field area's
-// length, the fields) and what the window knows besides.
+// A printer state: the fields of a binary status reply and what the window
+// knows besides.
 struct State {
   const wchar_t* name;
-  const char* fields;       // hexadecimal
-  bool printing;            // a job is being printed (progress record valid)
-  bool troubleshooting;     // the status offers step-by-step help
+  const char* fields;           // hexadecimal
+  bool printing;                // a job is being printed (progress record valid)
+  bool troubleshooting;         // the status offers step-by-step help
   int black = -1, colour = -1;  // the cartridges' chips (pages left), -1 unknown
-  bool inkOrder = false;    // the ink-order buttons are present
+  bool inkOrder = false;        // the ink-order buttons are present
 };
 
 // Inks of four-ink replies: entry size 3, (code, colour, level) x 4.
@@ -59,22 +58,6 @@ std::vector<BYTE> Reply(const char* fields) {
   reply[10] = static_cast<BYTE>(length & 0xFF);
   reply[11] = static_cast<BYTE>(length >> 8);
   return reply;
-}
-
-std::unique_ptr<CPrinterStatus> StatusOf(const State& state) {
-  const std::vector<BYTE> reply = Reply(state.fields);
-  const CStatusInfo info(nullptr, moni::status::SpoolerSteps::None());
-  auto status = info.CreateStatusObject(kLocalChannel, reply.data(), reply.size(), 0, 0, FALSE);
-  if (!status || !state.troubleshooting) return status;
-  // The same status with a troubleshooting aid (the sample profile has none).
-  moni::status::StatusBuff record{};
-  status->GetStatusBuff(&record);
-  moni::status::StatusClassInfo classInfo;
-  classInfo.pStatusBuff = status->HaveStatus() ? &record : nullptr;
-  classInfo.row = status->Row();
-  classInfo.kindRow = status->KindRow();
-  classInfo.ts.dwType = moni::status::kTsResource;
-  return std::make_unique<CPrinterStatus>(classInfo);
 }
 
 CProgressInfo ProgressOf(const Language& language, bool valid) {
@@ -104,8 +87,6 @@ CProgressInfo ProgressOf(const Language& language, bool valid) {
   return progress;
 }
 
-// The status window's dialog with the least a dialog procedure must do: the
-// white background and the owner-drawn items passed to the view.
 INT_PTR CALLBACK MinimalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
@@ -123,14 +104,6 @@ INT_PTR CALLBACK MinimalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-}
-
 void Note(Result& result, const Report& report, const std::wstring& name, picture::SaveResult saved) {
   if (saved == picture::SaveResult::kSaved) {
     ++result.saved;
@@ -143,6 +116,59 @@ void Note(Result& result, const Report& report, const std::wstring& name, pictur
 
 }  // namespace
 
+void Pump() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+std::unique_ptr<CPrinterStatus> StatusFromFields(const char* hexFields, bool troubleshooting) {
+  const std::vector<BYTE> reply = Reply(hexFields);
+  const CStatusInfo info(nullptr, moni::status::SpoolerSteps::None());
+  auto status = info.CreateStatusObject(kLocalChannel, reply.data(), reply.size(), 0, 0, FALSE);
+  if (!status || !troubleshooting) return status;
+  // The same status with a troubleshooting aid (the sample profile has none).
+  moni::status::StatusBuff record{};
+  status->GetStatusBuff(&record);
+  moni::status::StatusClassInfo classInfo;
+  classInfo.pStatusBuff = status->HaveStatus() ? &record : nullptr;
+  classInfo.row = status->Row();
+  classInfo.kindRow = status->KindRow();
+  classInfo.ts.dwType = moni::status::kTsResource;
+  return std::make_unique<CPrinterStatus>(classInfo);
+}
+
+ViewHost::~ViewHost() {
+  m_view.Destroy();
+  m_window.reset();
+}
+
+bool ViewHost::Create(const moni::view::ViewContext& context) {
+  static const bool controls = [] {
+    INITCOMMONCONTROLSEX init = {sizeof init, ICC_PROGRESS_CLASS};
+    return InitCommonControlsEx(&init) != FALSE;
+  }();
+  (void)controls;
+  m_window.reset(CreateDialogParamW(context.resource, MAKEINTRESOURCEW(102), nullptr, &MinimalProc, reinterpret_cast<LPARAM>(&m_view)));
+  if (!m_window) return false;
+  SetWindowPos(m_window.get(), nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return m_view.Create(m_window.get(), context);
+}
+
+moni::view::ViewContext SampleContext(HMODULE resource, HMODULE bitmaps, const std::wstring& path) {
+  moni::view::ViewContext context;
+  context.resource = resource;
+  context.bitmaps = bitmaps;
+  context.printerName = L"TALMER Sample Printer";
+  context.portName = L"USB001";
+  context.files.resourceLibrary = path;
+  context.files.modelId = L"SMP-100";
+  context.modelId = L"SMP-100";
+  return context;
+}
+
 std::vector<std::wstring> StateNames() {
   std::vector<std::wstring> names;
   for (const State& state : kStates) names.push_back(state.name);
@@ -151,8 +177,6 @@ std::vector<std::wstring> StateNames() {
 
 Result RenderViews(const std::wstring& libraryFolder, const std::wstring& outFolder, const Report& report) {
   Result result;
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
   const Module bitmaps(LoadLibraryExW((libraryFolder + L"V_SMPBMP.DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   for (const Language& language : kLanguages) {
     const std::wstring libraryPath = libraryFolder + language.library;
@@ -161,39 +185,30 @@ Result RenderViews(const std::wstring& libraryFolder, const std::wstring& outFol
       result.failures.push_back(std::wstring(language.library) + L": not loaded");
       continue;
     }
+    // One window for all pictures of a language: a window that goes away
+    // costs seconds under a display without a window manager.
+    ViewHost host;
+    if (!host.Create(SampleContext(resource.get(), bitmaps.get(), libraryPath))) {
+      result.failures.push_back(std::wstring(language.library) + L": view not made");
+      continue;
+    }
+    CDialogView& view = host.view();
     for (const State& state : kStates) {
-      const std::unique_ptr<CPrinterStatus> status = StatusOf(state);
+      const std::unique_ptr<CPrinterStatus> status = StatusFromFields(state.fields, state.troubleshooting);
       if (!status) {
         result.failures.push_back(std::wstring(state.name) + L": reply not decoded");
         continue;
       }
       for (const auto& [type, typeName] : {std::pair{1, L"popup"}, std::pair{2, L"detail"}, std::pair{3, L"progress"}}) {
         const std::wstring name = std::wstring(language.code) + L"-" + state.name + L"-" + typeName + L".png";
-        CDialogView view;
-        moni::view::ViewContext context;
-        context.resource = resource.get();
-        context.bitmaps = bitmaps.get();
-        context.printerName = L"TALMER Sample Printer";
-        context.portName = L"USB001";
-        context.files.resourceLibrary = libraryPath;
-        context.files.modelId = L"SMP-100";
-        context.modelId = L"SMP-100";
-        WindowHandle window(CreateDialogParamW(resource.get(), MAKEINTRESOURCEW(102), nullptr, &MinimalProc,
-                                               reinterpret_cast<LPARAM>(&view)));
-        if (!window || !view.Create(window.get(), context)) {
-          result.failures.push_back(name + L": view not made");
-          continue;
-        }
         // The progress type belongs to a job being printed.
         const CProgressInfo progress = ProgressOf(language, state.printing || type == 3);
-        SetWindowPos(window.get(), nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         view.SetInkOrderButtons(state.inkOrder, L"");
         view.SetViewStatus(status.get(), &progress);
         view.ChangeDialogType(type);
         view.InkView().ChangeTankTagchipRemain(state.black, state.colour);
         Pump();
-        Note(result, report, name, picture::SaveWindowPicture(window.get(), outFolder + name));
-        view.Destroy();
+        Note(result, report, name, picture::SaveWindowPicture(host.window(), outFolder + name));
       }
     }
   }
@@ -203,7 +218,6 @@ Result RenderViews(const std::wstring& libraryFolder, const std::wstring& outFol
 Result RenderGauges(const std::wstring& libraryFolder, const std::wstring& outFolder, const Report& report) {
   Result result;
   const Module bitmaps(LoadLibraryExW((libraryFolder + L"V_SMPBMP.DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  // A window with one placeholder control per gauge.
   WNDCLASSW wc = {};
   wc.lpfnWndProc = &DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
@@ -229,7 +243,7 @@ Result RenderGauges(const std::wstring& libraryFolder, const std::wstring& outFo
     CreateWindowExW(0, L"Static", L"", WS_CHILD, x, y, 180, 80, window.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
                     nullptr);
     wchar_t label[40];
-    swprintf(label, 40, L"value %d, state %d", gauges[i].value, gauges[i].state);
+    std::swprintf(label, 40, L"value %d, state %d", gauges[i].value, gauges[i].state);
     HWND text = CreateWindowExW(0, L"Static", label, WS_CHILD | WS_VISIBLE | SS_CENTER, x, y + 84, 180, 16, window.get(), nullptr,
                                 nullptr, nullptr);
     SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
