@@ -73,10 +73,9 @@ void CDialogView::End() {
 }
 
 HWND CDialogView::Item(int id) const {
-  for (const CSubView* view : {static_cast<const CSubView*>(&m_status), static_cast<const CSubView*>(&m_job),
-                               static_cast<const CSubView*>(&m_ink), static_cast<const CSubView*>(&m_tips),
-                               static_cast<const CSubView*>(&m_further), static_cast<const CSubView*>(&m_buttons)}) {
-    if (HWND item = view->Item(id)) return item;
+  auto& self = const_cast<CDialogView&>(*this);
+  for (int i = 0; i < kSubViews; ++i) {
+    if (HWND item = self.SubView(static_cast<SubViewIndex>(i)).Item(id)) return item;
   }
   return nullptr;
 }

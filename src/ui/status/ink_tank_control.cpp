@@ -188,6 +188,9 @@ LRESULT CALLBACK TankProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_USER:
       if (!data) return 0;
       if (wParam == static_cast<WPARAM>(kTankQuery)) return PackTankView(data->view);
+      // The level block is an address in this process: a command sent from
+      // another thread or process carries nothing the tank may read.
+      if (InSendMessage()) return 0;
       if (wParam == static_cast<WPARAM>(kTankHue)) {
         data->hue = static_cast<InkHue>(lParam);
       } else {
