@@ -85,6 +85,8 @@ using GlobalMemory = NullEmpty<HGLOBAL, &GlobalFree>;
 using Menu = NullEmpty<HMENU, &DestroyMenu>;
 using Icon = NullEmpty<HICON, &DestroyIcon>;
 using GdiObject = NullEmpty<HGDIOBJ, &DeleteObject>;
+using DeviceContext = NullEmpty<HDC, &DeleteDC>;  // CreateCompatibleDC (not GetDC: ReleaseDC needs the window)
+using Window = NullEmpty<HWND, &DestroyWindow>;   // destroyed on the thread that made it
 
 // A mutex this thread created with initial ownership (CreateMutex(..., TRUE,
 // ...)): released, then closed. Destroyed on the thread that owns it.
@@ -118,6 +120,24 @@ using GlobalBlock = UniqueHandle<handle_traits::GlobalMemory>;
 using MenuHandle = UniqueHandle<handle_traits::Menu>;
 using IconHandle = UniqueHandle<handle_traits::Icon>;
 using GdiHandle = UniqueHandle<handle_traits::GdiObject>;
+using MemoryDc = UniqueHandle<handle_traits::DeviceContext>;
+using WindowHandle = UniqueHandle<handle_traits::Window>;
+
+// An object selected into a device context until the end of the scope, when
+// the object it replaced is selected again.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : m_dc(dc), m_old(object ? SelectObject(dc, object) : nullptr) {}
+  ~SelectedObject() {
+    if (m_old) SelectObject(m_dc, m_old);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_old;
+};
 using RpcBinding = UniqueHandle<handle_traits::RpcBinding>;
 using OwnedMutex = UniqueHandle<handle_traits::OwnedMutex>;
 
