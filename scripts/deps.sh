@@ -10,7 +10,7 @@ packages=(
   # Windows cross-build
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   # Windows runtime for tests and the main job
-  wine64 xvfb xauth imagemagick
+  wine64 fonts-wine xvfb xauth imagemagick
   # the SNMP agent the network printers are tested against, and its probe
   snmpd snmp
   # the scripts themselves
