@@ -66,7 +66,7 @@ int wmain() {
   wchar_t system[MAX_PATH] = {};
   GetSystemDirectoryW(system, MAX_PATH);
   Print(L"communication library stand-ins -> " + std::wstring(system));
-  for (const wchar_t* library : {L"BQAPI.DLL", L"BQAPINX.DLL"}) {
+  for (const wchar_t* library : {L"BQAPI.DLL", L"BQAPINX.DLL", L"BQSACTL.DLL"}) {
     if (!Exists(from + library)) {
       Print(L"  warning: " + from + library + L" not built, skipped");
       continue;

@@ -4,6 +4,7 @@
 #include "api/monitor_session.h"
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
+#include "foundation/printer_settings.h"
 #include "foundation/target_keys.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <rpc.h>
 #include <winspool.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -80,6 +81,8 @@ using GlobalMemory = NullEmpty<HGLOBAL, &GlobalFree>;
 using Menu = NullEmpty<HMENU, &DestroyMenu>;
 using Icon = NullEmpty<HICON, &DestroyIcon>;
 using GdiObject = NullEmpty<HGDIOBJ, &DeleteObject>;
+using ImageList = NullEmpty<HIMAGELIST, &ImageList_Destroy>;
+using Service = NullEmpty<SC_HANDLE, &CloseServiceHandle>;  // service manager and services
 
 struct RpcBinding {  // RpcBindingFromStringBinding (links rpcrt4)
   using type = RPC_BINDING_HANDLE;
@@ -101,6 +104,8 @@ using GlobalBlock = UniqueHandle<handle_traits::GlobalMemory>;
 using MenuHandle = UniqueHandle<handle_traits::Menu>;
 using IconHandle = UniqueHandle<handle_traits::Icon>;
 using GdiHandle = UniqueHandle<handle_traits::GdiObject>;
+using ImageListHandle = UniqueHandle<handle_traits::ImageList>;
+using ServiceHandle = UniqueHandle<handle_traits::Service>;
 using RpcBinding = UniqueHandle<handle_traits::RpcBinding>;
 
 // An export of a loaded module as the caller's function type; null when the

@@ -8,6 +8,7 @@
 
 #include "api/monicore.h"
 #include "foundation/base_info.h"
+#include "foundation/printer_settings.h"
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
 #include "kit.h"
