@@ -304,6 +304,7 @@ TEST_F(Prefs, OkWritesExactlyTheChangedValuesAndAsksForTheTrayChoice) {
   EXPECT_TRUE(IsChecked(dialog, kTray));
   EXPECT_EQ(SelectedDesign(dialog), 1);
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kShared)));  // not on this system
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDHELP)));   // the sample model has no help file
 
   ToggleByClick(dialog, 0);
   EXPECT_TRUE(WaitFor([&] { return Rows(dialog)[0].state == L"Off"; }, 5000));
@@ -537,6 +538,47 @@ TEST_F(Prefs, ItemCountAndItemTextsFromTheResourceLibrary) {
   }
 }
 
+// monictl prefs as a support engineer runs it: the dialog in monictl's own
+// process, closed here with OK, and the settings before and after on stdout.
+TEST_F(Prefs, MonictlOpensTheDialogAndPrintsBeforeAndAfter) {
+  SetValue(L"SoundNotifyEnable", 1);
+  TempFile output(L"monictl_prefs_", L".json");
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  KernelHandle out(CreateFileW(output.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_TRUE(out.valid());
+  std::wstring command = L"\"" + kit::ProgramFolder() + L"monictl.exe\" prefs \"" + printer + L"\" --json";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.get();
+  startup.hStdError = out.get();
+  PROCESS_INFORMATION process = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
+  KernelHandle processHandle(process.hProcess), thread(process.hThread);
+  out.reset();
+
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w : WindowsOf(process.dwProcessId, L"#32770")) if (GetDlgItem(w, kList) && IsWindowVisible(w)) dialog = w;
+    return dialog != nullptr;
+  }, 15000));
+  Press(dialog, kSound);
+  Click(dialog, IDOK);
+  ASSERT_EQ(WaitForSingleObject(processHandle.get(), 15000), WAIT_OBJECT_0);
+  DWORD exitCode = 9;
+  GetExitCodeProcess(processHandle.get(), &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  const std::string json = ReadFileBytes(output.path());
+  const size_t after = json.find("\"after\":");
+  ASSERT_NE(after, std::string::npos) << json;
+  EXPECT_EQ(json.find("{\"printer\":\"Prefs "), 0u) << json;
+  EXPECT_NE(json.find("\"result\":0,\"before\":{\"key\":"), std::string::npos) << json;
+  EXPECT_NE(json.find("\"soundNotifyEnable\":1"), std::string::npos) << json;
+  EXPECT_LT(json.find("\"soundNotifyEnable\":1"), after) << json;
+  EXPECT_NE(json.find("\"soundNotifyEnable\":0", after), std::string::npos) << json;
+  EXPECT_NE(json.find("\"notify\":{\"001\":0,", after), std::string::npos) << json;
+}
+
 // --- shared printers (a system that shows the box) ---------------------------
 
 class SharedPrinters : public Prefs {
@@ -573,6 +615,18 @@ class SharedPrinters : public Prefs {
       return dialog.Initialize() ? static_cast<int>(dialog.DoModal(nullptr)) : -1;
     });
   }
+  // The wait dialog of the agent's switch: the dialog's thread's other window.
+  void PictureOfTheWait(DialogThread& run, const std::wstring& name) {
+    HWND wait = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      for (HWND w : ThreadWindows(run.id())) if (!GetDlgItem(w, kList)) wait = w;
+      return wait != nullptr;
+    }, 5000));
+    EXPECT_EQ(WindowText(wait), L"TALMER Vigilo 3");
+    Settle(wait);
+    Sleep(200);
+    EXPECT_EQ(SaveWindowPicture(wait, L"prefs\\" + name + L".png"), picture::SaveResult::kSaved);
+  }
   bool LogHas(const char* text) {
     return WaitFor([&] { return ServiceLog().find(text) != std::string::npos; }, 10000);
   }
@@ -608,15 +662,7 @@ TEST_F(SharedPrinters, SwitchedOnWithItsWaitThenOffInstallsAndRemovesTheService)
   Picture(dialog, L"en-shared-on");
   Click(dialog, IDOK);
   // The wait while the agent switches, then the service is installed.
-  HWND wait = nullptr;
-  ASSERT_TRUE(WaitFor([&] {
-    for (HWND w : ThreadWindows(run->id())) if (!GetDlgItem(w, kList)) wait = w;
-    return wait != nullptr;
-  }, 5000));
-  EXPECT_EQ(WindowText(wait), L"TALMER Vigilo 3");
-  Settle(wait);
-  Sleep(200);
-  EXPECT_EQ(SaveWindowPicture(wait, L"prefs\\en-shared-wait.png"), picture::SaveResult::kSaved);
+  PictureOfTheWait(*run, L"en-shared-wait");
   ASSERT_TRUE(run->Finish(10000));
   EXPECT_EQ(run->result(), IDOK);
   EXPECT_NE(Journal().find("SetSAgentShare 1 TALMER VGL3 Sample 0"), std::string::npos);
@@ -624,7 +670,6 @@ TEST_F(SharedPrinters, SwitchedOnWithItsWaitThenOffInstallsAndRemovesTheService)
   EXPECT_TRUE(WaitFor([&] { return service->Check() == prefs::kServiceRunning; }, 10000));
 
   // Opening again with the service up to date changes nothing; off removes it.
-  SetAgent(L"SwitchMs", L"0");
   run = OpenOnWindows2000(true);
   dialog = WaitForDialog(run->id(), kList);
   ASSERT_NE(dialog, nullptr);
@@ -632,6 +677,7 @@ TEST_F(SharedPrinters, SwitchedOnWithItsWaitThenOffInstallsAndRemovesTheService)
   Picture(dialog, L"de-shared-on");
   Press(dialog, kShared);
   Click(dialog, IDOK);
+  PictureOfTheWait(*run, L"de-shared-wait");
   ASSERT_TRUE(run->Finish(10000));
   EXPECT_NE(Journal().find("SetSAgentShare 0 TALMER VGL3 Sample 0"), std::string::npos);
   ASSERT_TRUE(LogHas(" /R V_G00RP1 0"));

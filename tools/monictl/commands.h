@@ -15,6 +15,7 @@ int CmdDecode(const Args& args);
 int CmdPrinters(const Args& args);
 int CmdWatch(const Args& args);
 int CmdParams(const Args& args);
+int CmdPrefs(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

@@ -40,6 +40,11 @@ constexpr const char* kUsage =
     "  params --file FILE [--json]\n"
     "                            switches in order and the fields after the parse (a\n"
     "                            parameter file, UTF-16, is read and never deleted)\n"
+    "  prefs PRINTER [--json]    opens the printer's monitoring preferences as a driver's\n"
+    "                            property page does, waits for the dialog to close and\n"
+    "                            prints the result and the settings before and after\n"
+    "  prefs PRINTER --show [--json]\n"
+    "                            the printer's stored settings; nothing is opened\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -129,5 +134,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"printers") return CmdPrinters(args);
   if (command == L"watch") return CmdWatch(args);
   if (command == L"params") return CmdParams(args);
+  if (command == L"prefs") return CmdPrefs(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }

@@ -266,6 +266,8 @@ BOOL CDuvEnvDlg::OnInitDialog() {
   }
 
   if (m_bSharedShown) SharedStartUp();
+  // Without a help file the help button has nothing to show.
+  EnableWindow(Item(IDHELP), !m_help->File().empty());
   SetBoxes();
   return TRUE;
 }
@@ -666,6 +668,7 @@ void CDuvEnvDlg::OnContextHelp(const HELPINFO& info) {
 }
 
 void CDuvEnvDlg::OnContextMenu(HWND target, POINT at) {
+  if (m_help->File().empty()) return;
   // A point inside a group box counts for the group.
   int id = GetDlgCtrlID(target);
   if (target == m_hWnd) {
