@@ -35,4 +35,17 @@ inline std::wstring ScenarioFolder() {
   return common;
 }
 
+// Appends one line to a file of the scenario folder; the file is opened for
+// each line and shared, so that several processes can write to it.
+inline void AppendToFolderFile(const wchar_t* fileName, const std::string& line) {
+  HANDLE file = CreateFileW(Join(ScenarioFolder(), fileName).c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  OVERLAPPED atEnd = {};
+  atEnd.Offset = atEnd.OffsetHigh = 0xFFFFFFFF;  // write at the end of the file
+  DWORD written = 0;
+  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, &atEnd);
+  CloseHandle(file);
+}
+
 }  // namespace bqsim

@@ -55,14 +55,7 @@ void Journal(int on, const wchar_t* driverName, int result) {
   for (const wchar_t* p = driverName; *p; ++p) driver.push_back(*p < 0x80 ? static_cast<char>(*p) : '?');
   const std::string line = std::to_string(GetCurrentProcessId()) + " SetSAgentShare " + std::to_string(on) + " " + driver + " " +
                            std::to_string(result) + "\r\n";
-  HANDLE file = CreateFileW(bqsim::Join(bqsim::ScenarioFolder(), L"journal.log").c_str(), FILE_APPEND_DATA,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  OVERLAPPED atEnd = {};
-  atEnd.Offset = atEnd.OffsetHigh = 0xFFFFFFFF;
-  DWORD written = 0;
-  WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, &atEnd);
-  CloseHandle(file);
+  bqsim::AppendToFolderFile(L"journal.log", line);
 }
 
 }  // namespace

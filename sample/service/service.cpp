@@ -37,13 +37,7 @@ void Log(const std::wstring& what, const std::wstring& name, DWORD result) {
   std::string line = std::to_string(GetCurrentProcessId()) + " ";
   for (wchar_t c : what + L" " + name) line.push_back(c < 0x80 ? static_cast<char>(c) : '?');
   line += " " + std::to_string(result) + "\r\n";
-  moni::KernelHandle file(CreateFileW(bqsim::Join(bqsim::ScenarioFolder(), L"service.log").c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-  OVERLAPPED atEnd = {};
-  atEnd.Offset = atEnd.OffsetHigh = 0xFFFFFFFF;
-  DWORD written = 0;
-  if (file) WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, &atEnd);
+  bqsim::AppendToFolderFile(L"service.log", line);
 }
 
 DWORD Install(const std::wstring& path, const std::wstring& name) {

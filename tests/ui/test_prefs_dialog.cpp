@@ -139,12 +139,7 @@ class Prefs : public ::testing::Test {
     ASSERT_NE(startPreference, nullptr);
   }
   void TearDown() override {
-    std::wstring path;
-    while (GetTargetPrnKey(printer, false, path) == 0) {
-      CRegistryKey parent;
-      ASSERT_TRUE(parent.Open(HKEY_CURRENT_USER, targetkeys::ParentPath(false), false, KEY_ALL_ACCESS));
-      ASSERT_TRUE(parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)));
-    }
+    RemoveTargetKeysOf(printer);
     kit::DeletePrinter(printer);
     lib.reset();
     kit::RemoveScenarioFolder(folder);

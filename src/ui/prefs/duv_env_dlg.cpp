@@ -318,14 +318,18 @@ void CDuvEnvDlg::ReadModelProperties() {
             helpFile);
 }
 
+bool CDuvEnvDlg::OpenPrinterKey(CRegistryKey& key) const {
+  const bool byPort = m_id.printer.empty();
+  std::wstring path;
+  return GetTargetPrnKey(byPort ? m_id.port : m_id.printer, byPort, path) == 0 &&
+         key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS);
+}
+
 void CDuvEnvDlg::LoadSettings() {
   CDebugLog log("CDuvEnvDlg::LoadSettings");
   using namespace moni::settings;
-  const bool byPort = m_id.printer.empty();
-  std::wstring path;
   CRegistryKey key;
-  if (GetTargetPrnKey(byPort ? m_id.port : m_id.printer, byPort, path) != 0 ||
-      !key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) {
+  if (!OpenPrinterKey(key)) {
     log.Write("ERROR : GetTargetPrnKey Not Found!!\n");
     m_nSound = m_nTrayIcon = m_nDesign = 0;
   } else {
@@ -349,11 +353,8 @@ void CDuvEnvDlg::CreateNtfyList() {
   m_bFilling = true;
 
   // The printer's "Notify" values: the model's defaults first, then each item.
-  const bool byPort = m_id.printer.empty();
-  std::wstring path;
   CRegistryKey key, notify;
-  if (GetTargetPrnKey(byPort ? m_id.port : m_id.printer, byPort, path) == 0 &&
-      key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) {
+  if (OpenPrinterKey(key)) {
     const int defaults = WriteNotifyDefaults(key.Get(), m_id.datFile, m_id.model);
     if (defaults != 0) log.Write("Notify defaults = %d\n", defaults);
     if (!notify.Open(key.Get(), moni::ToWide(kNotifyKey), true, KEY_ALL_ACCESS)) log.Write("Error : Notify key\n");
@@ -606,11 +607,8 @@ bool CDuvEnvDlg::RunAgentSetup(bool on) {
 bool CDuvEnvDlg::SaveSettings() {
   CDebugLog log("CDuvEnvDlg::SaveSettings");
   using namespace moni::settings;
-  const bool byPort = m_id.printer.empty();
-  std::wstring path;
   CRegistryKey key;
-  if (GetTargetPrnKey(byPort ? m_id.port : m_id.printer, byPort, path) != 0 ||
-      !key.Open(HKEY_CURRENT_USER, path, false, KEY_ALL_ACCESS)) {
+  if (!OpenPrinterKey(key)) {
     log.Write("ERROR : GetTargetPrnKey Not Found!!\n");
     return false;
   }

@@ -18,6 +18,7 @@
 #include "ui/prefs/prefs_core.h"
 
 class CDuvHelp;
+class CRegistryKey;
 class CIconDesignList;
 class CServiceProgram;
 class CStatusAgent;
@@ -92,6 +93,8 @@ class CDuvEnvDlg {
   std::wstring LoadText(UINT id) const;
   void ReadModelProperties();
   void HideSharedBox();
+  // The printer's key (found by the printer name, else the port), full access.
+  bool OpenPrinterKey(CRegistryKey& key) const;
   void LoadSettings();
   void CreateNtfyList();
   void SetItemState(int index, int on);
