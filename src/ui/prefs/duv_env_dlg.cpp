@@ -464,7 +464,7 @@ void CDuvEnvDlg::OnCommand(int id, int code) {
   switch (id) {
     case IDOK: OnOK(); break;
     case IDCANCEL: EndDialog(m_hWnd, IDCANCEL); break;
-    case IDHELP: m_help->ShowDialogTopic(m_hWnd); break;
+    case IDHELP: if (m_help) m_help->ShowDialogTopic(m_hWnd); break;
     case kTrayBox: if (code == BN_CLICKED) OnTrayIconBox(); break;
     case kDefaultButton: if (code == BN_CLICKED) OnDefault(); break;
     case kSharedBox: if (code == BN_CLICKED) OnSharedBox(); break;
@@ -655,7 +655,7 @@ void CDuvEnvDlg::OnDestroy() {
 }
 
 void CDuvEnvDlg::OnContextHelp(const HELPINFO& info) {
-  if (info.iContextType != HELPINFO_WINDOW) return;
+  if (!m_help || info.iContextType != HELPINFO_WINDOW) return;
   HWND control = static_cast<HWND>(info.hItemHandle);
   const int id = info.iCtrlId;
   if (id == IDOK || id == IDCANCEL || id == IDHELP) {
@@ -666,7 +666,7 @@ void CDuvEnvDlg::OnContextHelp(const HELPINFO& info) {
 }
 
 void CDuvEnvDlg::OnContextMenu(HWND target, POINT at) {
-  if (m_help->File().empty()) return;
+  if (!m_help || m_help->File().empty()) return;
   // A point inside a group box counts for the group.
   int id = GetDlgCtrlID(target);
   if (target == m_hWnd) {
