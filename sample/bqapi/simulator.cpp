@@ -25,6 +25,7 @@
 #include "comm/bqapi.h"
 #include "platform/handles.h"
 #include "scenario.h"
+#include "scenario_folder.h"
 
 #if defined(_MSC_VER)
 #define BQSIM_NOINLINE __declspec(noinline)
@@ -114,31 +115,8 @@ std::string Printable(std::string_view name) {
   return out;
 }
 
-std::wstring Join(const std::wstring& folder, const std::wstring& file) {
-  if (folder.empty()) return {};
-  const wchar_t last = folder.back();
-  return folder + (last == L'\\' || last == L'/' ? L"" : L"\\") + file;
-}
-
-std::wstring ScenarioFolder() {
-  std::wstring dir(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetEnvironmentVariableW(L"BQSIM_DIR", dir.data(), static_cast<DWORD>(dir.size()));
-    if (n == 0) break;
-    if (n < dir.size()) {
-      dir.resize(n);
-      return dir;
-    }
-    dir.resize(n);  // n counts the terminating zero
-  }
-  static const std::wstring common = [] {
-    wchar_t path[MAX_PATH] = {};
-    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))
-               ? Join(path, L"BQSim")
-               : std::wstring();
-  }();
-  return common;
-}
+using bqsim::Join;
+using bqsim::ScenarioFolder;
 
 // The file's write time and size; false when there is no such file.
 bool Stamp(const std::wstring& path, ULONGLONG& stamp, ULONGLONG& size) {

@@ -280,7 +280,7 @@ constexpr KitFile kMonitorFiles[] = {
     {L"monitray.exe", L"monitray.exe", false}, {L"monitray.exe", L"V_G20IC1.EXE", false},
     {L"V_SMPUTL.DLL", L"V_SMPUTL.DLL", false}, {L"BQAPINX.DLL", L"BQAPINX.DLL", true},
     {L"V_G20RN1.EXE", L"V_G20RN1.EXE", false}, {L"V_G20RN1.EXE", L"V_G20DP1.EXE", false},
-    {L"V_G20RN1.EXE", L"V_SMPDU1.EXE", false},
+    {L"V_G20RN1.EXE", L"V_SMPDU1.EXE", false}, {L"V_G00RP1.EXE", L"V_G00RP1.EXE", false},
 };
 
 bool CopyKitFiles(const std::vector<KitFile>& files, const std::wstring& from, const std::wstring& to, const Report& report) {

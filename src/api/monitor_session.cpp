@@ -10,6 +10,7 @@
 #include "foundation/base_info.h"
 #include "foundation/dat_reader.h"
 #include "foundation/debug_log.h"
+#include "foundation/notification.h"
 #include "foundation/registry_key.h"
 #include "foundation/com_status.h"
 #include "foundation/target_keys.h"
@@ -75,27 +76,13 @@ void WriteStatusRecord(const BYTE* reply, DWORD size, std::uint32_t channel) {
   key.SetDword(comstatus::kValueName, comstatus::kNew);
 }
 
-// Popup and sound for notification number `notifyNo` from the user's settings:
-// sound only accompanies a popup.
+// Popup and sound for notification number `notifyNo` from the user's
+// settings (the one notification query): sound only accompanies a popup.
 void DecideNotification(int notifyNo, int* popup, int* soundPlay) {
-  CDebugLog log("DecideNotification");
-  int sound = 0, show = 0;
-  const std::wstring path = PrinterKey();
-  CRegistryKey key;
-  if (!path.empty() && key.Open(HKEY_CURRENT_USER, path)) {
-    sound = static_cast<int>(key.QueryDword(L"SoundNotifyEnable", 0));
-    wchar_t name[16];
-    swprintf(name, sizeof name / sizeof name[0], L"%03d", notifyNo);
-    CRegistryKey notify;
-    if (notify.Open(HKEY_CURRENT_USER, path + L"\\Notify")) show = static_cast<int>(notify.QueryDword(name, 0));
-    sound = (sound && show) ? sound : 0;
-  } else {
-    log.Write("ERROR : GetTargetPrnKey Not Found!!\n");
-    sound = 0;
-  }
-  log.Write("NotifyNo : %d, Popup : %d, SoundPlay : %d\n", notifyNo, show, sound);
-  if (popup) *popup = show;
-  if (soundPlay) *soundPlay = sound;
+  const CBaseInfo& info = CBaseInfo::Instance();
+  const moni::settings::Notification answer = QueryNotification(info.PrinterName, info.PortName, notifyNo);
+  if (popup) *popup = answer.notify;
+  if (soundPlay) *soundPlay = answer.sound && answer.notify ? 1 : 0;
 }
 
 // Why a session cannot be used: no buffer, no printer information, no library.

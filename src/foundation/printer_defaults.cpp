@@ -2,6 +2,7 @@
 
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
+#include "foundation/printer_settings.h"
 #include "foundation/target_keys.h"
 
 int SetPrinterDefaults(const std::wstring& printer, const std::wstring& driver, const std::wstring& port,

@@ -11,7 +11,6 @@
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
 #include "foundation/profile_reader.h"
-#include "foundation/profile_text.h"
 #include "foundation/registry_key.h"
 #include "platform/handles.h"
 #include "platform/seh_guard.h"
@@ -201,38 +200,6 @@ int CleanTargetPrnKeys() {
     const bool named = key.Open(ports.Get(), sub, false, KEY_READ) && key.ReadString(L"Name", name) && !name.empty();
     key.Close();
     if (!named) RemoveStaleKey(ports, sub, false);
-  }
-  return 0;
-}
-
-int SetRegDefaultValue(const std::wstring& profile, const std::wstring& modelId, const std::wstring& keyPath) {
-  CDebugLog log("SetRegDefaultValue");
-  CRegistryKey key;
-  if (profile.empty() || keyPath.empty() || !key.Open(HKEY_CURRENT_USER, keyPath, false, KEY_ALL_ACCESS)) return 1;
-  for (const wchar_t* name : {L"SoundNotifyEnable", L"TrayIconEnable", L"TrayIconSelected"}) {
-    if (!key.SetDword(name, moni::profile::ReadIniInt(profile, modelId, name, 0))) return 1;
-  }
-  CRegistryKey notify;
-  bool created = false;
-  if (!notify.Open(key.Get(), L"Notify", true, KEY_ALL_ACCESS, &created)) {
-    log.Write("Error : Notify key\n");
-    return 4;
-  }
-  const UINT itemNum = moni::profile::ReadIniInt(profile, modelId, L"ITEMNUM", 0);
-  if (itemNum == 0) {
-    log.Write("Error : ITEMNUM\n");
-    return 4;
-  }
-  const auto section = moni::profile::ReadIniSection(profile, modelId, kMaxItemSection);
-  if (!section) {
-    log.Write("Error : section %s does not fit\n", modelId);
-    return 4;
-  }
-  const auto items = moni::profile::CollectNotifyItems(moni::profile::SplitSectionLines(*section), itemNum);
-  for (const auto& item : items) {
-    const std::wstring name = moni::ToWide(item.name);
-    if (!created && notify.HasValue(name)) continue;
-    if (!notify.SetDword(name, static_cast<DWORD>(item.value))) return 4;
   }
   return 0;
 }

@@ -35,14 +35,6 @@ int GetOrCreateTargetPrnKey(const std::wstring& printerName, const std::wstring&
 // (TLNTarget). 0, or -1 when a parent key cannot be opened.
 int CleanTargetPrnKeys();
 
-// Copies the first-time defaults of the model's section of the profile into
-// the target key: 0 success, 1 the key cannot be opened or written, 4 the
-// notification items were not copied.
-int SetRegDefaultValue(const std::wstring& profile, const std::wstring& modelId, const std::wstring& keyPath);
-
-// The longest section of notification items read.
-inline constexpr size_t kMaxItemSection = 32767;
-
 // The printer's driver (and port) names from the spooler; false, and empty
 // names, when the printer cannot be queried or a name is 260 characters or more.
 bool GetPrinterDriverName(const std::wstring& printerName, std::wstring& driver);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <rpc.h>
 #include <winspool.h>
+#include <commctrl.h>
 
 #include <utility>
 
@@ -99,6 +100,8 @@ struct OwnedMutex {
     CloseHandle(h);
   }
 };
+using ImageList = NullEmpty<HIMAGELIST, &ImageList_Destroy>;
+using Service = NullEmpty<SC_HANDLE, &CloseServiceHandle>;  // service manager and services
 
 struct RpcBinding {  // RpcBindingFromStringBinding (links rpcrt4)
   using type = RPC_BINDING_HANDLE;
@@ -138,6 +141,8 @@ class SelectedObject {
   HDC m_dc;
   HGDIOBJ m_old;
 };
+using ImageListHandle = UniqueHandle<handle_traits::ImageList>;
+using ServiceHandle = UniqueHandle<handle_traits::Service>;
 using RpcBinding = UniqueHandle<handle_traits::RpcBinding>;
 using OwnedMutex = UniqueHandle<handle_traits::OwnedMutex>;
 

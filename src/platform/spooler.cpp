@@ -67,6 +67,7 @@ DriverFiles FromInfo(const DRIVER_INFO_3W& info, const std::vector<BYTE>& buffer
   files.driverPath = Field(info.pDriverPath, buffer);
   files.dataFile = Field(info.pDataFile, buffer);
   files.configFile = Field(info.pConfigFile, buffer);
+  files.helpFile = Field(info.pHelpFile, buffer);
   files.driverDirectory = HasFolder(files.driverPath) ? FolderOf(files.driverPath) : DefaultDriverDirectory(info.cVersion);
   if (!files.dataFile.empty() && !HasFolder(files.dataFile) && !files.driverDirectory.empty())
     files.dataFile = files.driverDirectory + L"\\" + files.dataFile;

@@ -16,6 +16,7 @@ struct DriverFiles {
   std::wstring driverPath;       // the driver's main file
   std::wstring dataFile;         // with its folder (the driver directory when the spooler gave none)
   std::wstring configFile;
+  std::wstring helpFile;         // as the spooler gives it (may be empty)
   std::wstring driverDirectory;  // folder of the main file, without a trailing "\"
 };
 

@@ -26,12 +26,7 @@ class CommTest : public ::testing::Test {
     printer = L"Comm " + UniqueTestName();
   }
   void TearDown() override {
-    std::wstring path;
-    while (GetTargetPrnKey(printer, false, path) == 0) {
-      CRegistryKey parent;
-      ASSERT_TRUE(parent.Open(HKEY_CURRENT_USER, targetkeys::ParentPath(false), false, KEY_ALL_ACCESS));
-      ASSERT_TRUE(parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)));
-    }
+    RemoveTargetKeysOf(printer);
     if (added) kit::DeletePrinter(printer);
     kit::RemoveScenarioFolder(folder);
   }

@@ -78,12 +78,7 @@ class Session : public ::testing::Test {
     if (end) {
       for (int i = 0; i < 4; ++i) end();
     }
-    std::wstring path;
-    while (GetTargetPrnKey(printer, false, path) == 0) {
-      CRegistryKey parent;
-      ASSERT_TRUE(parent.Open(HKEY_CURRENT_USER, moni::targetkeys::ParentPath(false), false, KEY_ALL_ACCESS));
-      ASSERT_TRUE(parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)));
-    }
+    moni::test::RemoveTargetKeysOf(printer);
     if (added) moni::kit::DeletePrinter(printer);
     moni::kit::RemoveScenarioFolder(folder);
   }

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "foundation/registry_key.h"
+#include "foundation/target_keys.h"
 #include "platform/handles.h"
 
 namespace moni::test {
@@ -60,6 +62,17 @@ inline bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
   DWORD written = 0;
   return file.valid() && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
+}
+
+// Removes every target key of the printer (TLLTarget), as a test leaves the
+// registry; a key that cannot be removed fails the test.
+inline void RemoveTargetKeysOf(const std::wstring& printer) {
+  std::wstring path;
+  while (GetTargetPrnKey(printer, false, path) == 0) {
+    CRegistryKey parent;
+    ASSERT_TRUE(parent.Open(HKEY_CURRENT_USER, targetkeys::ParentPath(false), false, KEY_ALL_ACCESS));
+    ASSERT_TRUE(parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)));
+  }
 }
 
 // An export of a loaded library as a function pointer of type Fn, or null.

@@ -8,6 +8,7 @@
 
 #include "api/monicore.h"
 #include "foundation/base_info.h"
+#include "foundation/printer_settings.h"
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
 #include "kit.h"
@@ -201,12 +202,7 @@ class NewPrinter : public ::testing::Test {
     ASSERT_TRUE(moni::kit::AddPrinter(printer, moni::kit::kDriver, port));
   }
   void TearDown() override {
-    std::wstring path;
-    while (GetTargetPrnKey(printer, false, path) == 0) {
-      CRegistryKey parent;
-      ASSERT_TRUE(parent.Open(HKEY_CURRENT_USER, moni::targetkeys::ParentPath(false), false, KEY_ALL_ACCESS));
-      ASSERT_TRUE(parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)));
-    }
+    moni::test::RemoveTargetKeysOf(printer);
     moni::kit::DeletePrinter(printer);
   }
   std::wstring printer;

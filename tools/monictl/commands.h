@@ -18,6 +18,7 @@ int CmdWatch(const Args& args);
 int CmdParams(const Args& args);
 int CmdReminder(const Args& args);
 int CmdIcons(const Args& args);
+int CmdPrefs(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

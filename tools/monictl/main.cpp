@@ -56,6 +56,11 @@ constexpr const char* kUsage =
     "                            only printers whose driver names this program as companion\n"
     "                            (\"DepExe\") are acted on\n"
     "  icons ask PRINTER         PrEntryIconDlg: asks whether to show the printer's tray icon\n"
+    "  prefs PRINTER [--json]    opens the printer's monitoring preferences as a driver's\n"
+    "                            property page does, waits for the dialog to close and\n"
+    "                            prints the result and the settings before and after\n"
+    "  prefs PRINTER --show [--json]\n"
+    "                            the printer's stored settings; nothing is opened\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -187,5 +192,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"params") return CmdParams(args);
   if (command == L"reminder") return CmdReminder(args);
   if (command == L"icons") return CmdIcons(args);
+  if (command == L"prefs") return CmdPrefs(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
