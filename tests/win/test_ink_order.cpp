@@ -325,7 +325,7 @@ TEST_F(InkOrder, SetupOfAKitPrinterAndTheKitsOrderKey) {
   COrderKey key;
   ASSERT_TRUE(key.Open(kitSetup.orderKey));
   EXPECT_EQ(key.String(L"INK_OrderURL").rfind(L"https://", 0), 0u);
-  EXPECT_EQ(key.String(L"014"), L"SMP-K1 Black");
+  EXPECT_EQ(key.String(L"014"), L"SMP-K1");
 
   // A driver that is not installed: nothing known, nothing available.
   const InkOrderSetup unknown = SetupForPrinter(L"", L"TALMER VGL3 Not Installed", L"USB001", kit::kModelID);
