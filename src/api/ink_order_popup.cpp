@@ -41,7 +41,7 @@ const char* OutcomeText(PopupOutcome outcome) {
 
 PopupOutcome ShowInkOrderPopup(const PrinterIdentity& who, const OptionBlock& options, const std::wstring& programPath,
                                const PrinterStatusReader& readPrinter) {
-  CDebugLog log("CallInkOrder2");
+  CDebugLog log("ShowInkOrderPopup");
   const std::wstring printer = ToWide(who.printer), driver = ToWide(who.driver), port = ToWide(who.port),
                      model = ToWide(who.model);
   std::wstring entry;

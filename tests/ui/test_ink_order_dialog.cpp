@@ -43,17 +43,6 @@ std::string Scenario(int black, const char* model = "SMP-100") {
          "Reply1=40424443205354320D0A12000101040F0D0303015004025A0503550100" + level + "\r\n";
 }
 
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  for (size_t at = 0; at < text.size();) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
-  return lines;
-}
-
 std::wstring LibraryText(const wchar_t* library, UINT id) {
   const Module module(LoadLibraryExW((kit::ProgramFolder() + library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   return view::LoadResourceText(module.get(), id);
