@@ -32,9 +32,9 @@
 #include <cwchar>
 #include <string>
 
+#include "api/monicore.h"
 #include "foundation/command_line.h"
 #include "kit.h"
-#include "api/monicore.h"
 #include "platform/files.h"
 #include "platform/handles.h"
 #include "platform/text_core.h"

@@ -1,7 +1,6 @@
 #include "api/ink_order_popup.h"
 
 #include "api/printer_status_query.h"
-
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
 #include "foundation/target_keys.h"
@@ -73,14 +72,11 @@ PopupOutcome ShowInkOrderPopup(const PrinterIdentity& who, const OptionBlock& op
 PopupOutcome CallInkOrder2(const PrinterIdentity& who, const OptionBlock& options, const PrinterStatusReader& readPrinter) {
   CDebugLog log("CallInkOrder2");
   log.Write("Printer : %s, driver : %s, port : %s, model : %s\n", who.printer, who.driver, who.port, who.model);
-  PopupOutcome outcome = PopupOutcome::MissingName;
-  if (who.printer.empty() || who.driver.empty() || who.port.empty() || who.model.empty()) {
-    outcome = PopupOutcome::MissingName;
-  } else if (!moni::prefs::IsMyTargetPrinter(ToWide(who.printer))) {
-    outcome = PopupOutcome::NotTarget;
-  } else {
-    outcome = ShowInkOrderPopup(who, options, RunningProgramPath(), readPrinter);
-  }
+  const bool named = !who.printer.empty() && !who.driver.empty() && !who.port.empty() && !who.model.empty();
+  const PopupOutcome outcome = !named ? PopupOutcome::MissingName
+                               : !moni::prefs::IsMyTargetPrinter(ToWide(who.printer))
+                                   ? PopupOutcome::NotTarget
+                                   : ShowInkOrderPopup(who, options, RunningProgramPath(), readPrinter);
   log.Write("Result : %s\n", OutcomeText(outcome));
   return outcome;
 }

@@ -582,9 +582,9 @@ class SharedPrinters : public Prefs {
     Prefs::SetUp();
     if (HasFatalFailure()) return;
     service.reset(new CServiceProgram(CServiceProgram::ForDriver(kit::kDriver, printer, driverFolder)));
-    // A service of an earlier run goes; the log starts empty.
-    ASSERT_EQ(service->Set(false), 1);
-    ASSERT_TRUE(LogHas(" /R V_G00RP1 "));
+    // A service of an earlier run goes (a prefix where none was ever installed
+    // has no copy of the program to run for that); the log starts empty.
+    if (service->Set(false) == 1) ASSERT_TRUE(LogHas(" /R V_G00RP1 "));
     ASSERT_EQ(service->Check(), prefs::kServiceNotInstalled);
     ASSERT_TRUE(WaitFor([&] { return DeleteFileW((folder + L"\\service.log").c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; }, 5000));
   }
