@@ -450,6 +450,37 @@ TEST_F(InkOrderDialog, PicturesOfEveryOrderTypeInBothLanguages) {
       ASSERT_TRUE(run.Finish());
     }
   }
+  // A model without the shut-off function names the printer in its messages.
+  const TempFile profile(L"inkprofile_", L".dat");
+  ASSERT_TRUE(WriteTextFile(profile.path(), "[SMP-100]\r\nShutOffDefON=0\r\nIOURLMDL=SMP100\r\n"));
+  std::wstring key;
+  ASSERT_EQ(GetTargetPrnKey(office, false, key), 0);
+  const Module bitmaps(LoadLibraryExW((driverFolder + L"V_SMPBMP.DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  for (const auto& [library, language] : {std::pair{L"V_SMPRES.DLL", L"en"}, std::pair{L"V_SMPRDE.DLL", L"de"}}) {
+    for (const char16_t* mode : {u"MENU", u"AUTO10"}) {
+      const std::wstring name = std::wstring(language) + L"-" + ToWide(mode) + L"-noshutoff.png";
+      SCOPED_TRACE(NarrowUtf8(ToU16(name)));
+      const Module resources(LoadLibraryExW((driverFolder + library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+      CInkOrderInfo info;
+      const OptionBlock options{mode, u"505A5508", u"00000001", u"03040501"};
+      ASSERT_TRUE(info.SetOptions(&options));
+      info.printer = ToU16(office);
+      info.driver = ToU16(kit::kDriverInkOrder);
+      info.model = ToU16(kit::kModelID);
+      RebuildOrderInfo(info, resources.get());
+      CInkOrderDialog dialog(info, {resources.get(), bitmaps.get(), key, {driverFolder + library, profile.path(), kit::kModelID},
+                                    OneShotStatusReader()});
+      DialogThread run([&] { return static_cast<int>(dialog.DoModal()); });
+      HWND window = WaitForDialog(run.id(), Dlg::kWhereToBuy);
+      ASSERT_NE(window, nullptr);
+      EXPECT_NE(ControlText(window, Dlg::kMessage).find(office), std::wstring::npos);
+      for (int id : {Dlg::kMessage, Dlg::kLevelLine}) EXPECT_TRUE(TextFits(window, id)) << id;
+      Sleep(100);
+      EXPECT_EQ(SaveWindowPicture(window, L"inkorder\\" + name), picture::SaveResult::kSaved);
+      Click(window, Dlg::kCancel);
+      ASSERT_TRUE(run.Finish());
+    }
+  }
   RemoveTargetKeysOf(office);
   kit::DeletePrinter(office);
 }
