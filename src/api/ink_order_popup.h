@@ -28,7 +28,7 @@ enum class PopupOutcome {
   NoOrderUrl,    // the driver's ink-ordering key has no "INK_OrderURL"
   NoInkTank,     // the driver gives no "InkTankType": no ink ordering for the printer
   NoResources,   // the model's resource library is not found
-  NotShown,      // the library or the dialog could not be loaded or shown
+  NotShown,      // the dialog could not be shown
 };
 const char* OutcomeText(PopupOutcome outcome);
 
