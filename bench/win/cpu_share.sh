@@ -69,6 +69,7 @@ if [ -z "$pid" ] || [ ! -d "/proc/$pid" ]; then
   exit 1
 fi
 server=$(find_server "$pid")
+[ "$server" = "$pid" ] && server=""  # measuring the server itself
 sleep "$settle"
 start=$(cpu_ns "$pid") || { echo "cpu_share: process $pid ended" >&2; exit 1; }
 server_start=0
@@ -80,6 +81,7 @@ server_end=0
 # The name goes through the environment: awk would read the backslashes of a
 # Windows path in a -v value as escapes.
 NAME=$(tr '\0' ' ' <"/proc/$pid/cmdline" | sed 's/ *$//' | cut -c1-70) \
-  awk -v p="$pid" -v c=$((end - start)) -v w=$((server_end - server_start)) -v s="$period" \
-  'BEGIN { printf "%s (pid %s): %.3f s of CPU in %s s = %.3f %% of a core; wine server: %.3f s (%.3f %%)\n",
-                  ENVIRON["NAME"], p, c / 1e9, s, 100 * c / 1e9 / s, w / 1e9, 100 * w / 1e9 / s }'
+  awk -v p="$pid" -v c=$((end - start)) -v w=$((server_end - server_start)) -v s="$period" -v ws="${server:+1}" \
+  'BEGIN { printf "%s (pid %s): %.3f s of CPU in %s s = %.3f %% of a core", ENVIRON["NAME"], p, c / 1e9, s, 100 * c / 1e9 / s
+           if (ws) printf "; wine server: %.3f s (%.3f %%)", w / 1e9, 100 * w / 1e9 / s
+           printf "\n" }'
