@@ -25,7 +25,11 @@ trap '"$root/scripts/wine-env" "$tree" stop' EXIT
 
 # Whatever the start left running (the kit installer, cmd) ends first.
 sleep "$settle"
-server=$(pgrep -x wineserver64 -n || pgrep -x wineserver -n)
+server=""
+for pid in $(pgrep -x wineserver64; pgrep -x wineserver); do
+  tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$tree/wine/prefix" && server=$pid
+done
+[ -n "$server" ] || { echo "bench_idle: no wine server of $tree" >&2; exit 1; }
 echo "prefix idle:"
 "$share" "$period" "$server" | sed 's/^/  /'
 

@@ -149,11 +149,20 @@ int CDatReader::OpenFile(const std::wstring& path, const std::wstring& driverDir
   // The stamp is taken before the bytes are read: a file written in between
   // is kept with the older stamp and read again at the next request.
   const std::optional<Stamp> stamp = StampOf(path);
-  if (!stamp || stamp->size > CDatReader::kMaxFileSize) {
-    log.Write("Error : cannot read the file (%lu)\n", stamp ? 0ul : GetLastError());
+  if (!stamp) {
+    log.Write("Error : cannot read the file (%lu)\n", GetLastError());
     return Fail(Failure::Unreadable);
   }
-  const std::u16string key = moni::filecache::JoinKey({moni::ToU16(path), moni::ToU16(driverDir), moni::ToU16(systemDir)});
+  if (stamp->size > CDatReader::kMaxFileSize) {
+    log.Write("Error : %llu bytes, more than are read\n", static_cast<unsigned long long>(stamp->size));
+    return Fail(Failure::Unreadable);
+  }
+  // Everything the parse depends on is in the key: the folders the tokens
+  // stand for and the system the conditions are evaluated for.
+  const moni::setupdata::Context context{moni::ToU16(driverDir), moni::ToU16(systemDir), CurrentPlatform()};
+  const std::u16string platform = moni::ToU16(std::to_wstring(context.platform.nt) + L"." + std::to_wstring(context.platform.major) +
+                                              L"." + std::to_wstring(context.platform.minor));
+  const std::u16string key = moni::filecache::JoinKey({moni::ToU16(path), context.driverDir, context.systemDir, platform});
   std::optional<Parsed> parsed = ParsedFiles().Find(key, *stamp);
   if (parsed) {
     log.Write("Parsed before\n");
@@ -163,7 +172,6 @@ int CDatReader::OpenFile(const std::wstring& path, const std::wstring& driverDir
       log.Write("Error : cannot read the file (%lu)\n", GetLastError());
       return Fail(Failure::Unreadable);
     }
-    const moni::setupdata::Context context{moni::ToU16(driverDir), moni::ToU16(systemDir), CurrentPlatform()};
     auto tables = std::make_shared<Tables>();
     parsed = Parsed{tables, moni::setupdata::Parse(moni::setupdata::WidenBytes(bytes), context, *tables)};
     ParsedFiles().Put(key, *stamp, *parsed);

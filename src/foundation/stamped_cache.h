@@ -61,11 +61,6 @@ class StampedCache {
     return m_entries.size();
   }
 
-  void Clear() {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_entries.clear();
-  }
-
  private:
   struct Entry {
     std::u16string key;

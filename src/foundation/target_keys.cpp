@@ -90,8 +90,8 @@ void RemoveStaleKey(CRegistryKey& parent, const std::wstring& name, bool markFir
 }
 
 // The keys found last, so that the next lookup of a name opens its key
-// instead of walking every key below the parent (a status poll looks its
-// printer up twice). A key is taken again only while it still exists and its
+// instead of walking every key below the parent (every status poll and
+// settings read looks its printer up). A key is taken again only while it still exists and its
 // "Name" still equals the name, so a key removed, or renamed for another
 // printer, is looked for anew. The product makes one key per name; of two
 // keys with one name (made by two processes at the same moment) the one
@@ -116,7 +116,9 @@ class FoundKeyList {
 
   void Put(const std::wstring& parentPath, const std::wstring& name, const std::wstring& path) {
     std::lock_guard<std::mutex> hold(m_lock);
-    std::erase_if(m_entries, [&](const Entry& entry) { return entry.path == path || (entry.parentPath == parentPath && SameNameNoCase(entry.name, name)); });
+    std::erase_if(m_entries, [&](const Entry& entry) {
+      return entry.path == path || (entry.parentPath == parentPath && SameNameNoCase(entry.name, name));
+    });
     if (m_entries.size() == kKept) m_entries.erase(m_entries.begin());
     m_entries.push_back(Entry{parentPath, name, path});
   }
