@@ -3,6 +3,7 @@
 #include <climits>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "comm/bqapi_binding.h"
@@ -52,23 +53,20 @@ std::wstring PrinterKey() {
 }
 
 // Writes of the status record are best effort: a failed write changes nothing
-// the host sees.
-void WriteComStatus(DWORD value) {
-  const std::wstring path = PrinterKey();
+// the host sees. Each takes the printer key found for the poll (PrinterKey).
+void WriteComStatus(const std::wstring& path, DWORD value) {
   CRegistryKey key;
   if (path.empty() || !key.Open(HKEY_CURRENT_USER, path, true, KEY_ALL_ACCESS)) return;
   key.SetDword(comstatus::kValueName, value);
 }
 
-DWORD ReadComStatus() {
-  const std::wstring path = PrinterKey();
+DWORD ReadComStatus(const std::wstring& path) {
   CRegistryKey key;
   if (path.empty() || !key.Open(HKEY_CURRENT_USER, path)) return comstatus::kSeen;
   return key.QueryDword(comstatus::kValueName, comstatus::kSeen);
 }
 
-void WriteStatusRecord(const BYTE* reply, DWORD size, std::uint32_t channel) {
-  const std::wstring path = PrinterKey();
+void WriteStatusRecord(const std::wstring& path, const BYTE* reply, DWORD size, std::uint32_t channel) {
   CRegistryKey key;
   if (path.empty() || !key.Open(HKEY_CURRENT_USER, path, true, KEY_ALL_ACCESS)) return;
   RegSetValueExW(key.Get(), L"Status", 0, REG_BINARY, reply, size);
@@ -77,12 +75,24 @@ void WriteStatusRecord(const BYTE* reply, DWORD size, std::uint32_t channel) {
 }
 
 // Popup and sound for notification number `notifyNo` from the user's
-// settings (the one notification query): sound only accompanies a popup.
-void DecideNotification(int notifyNo, int* popup, int* soundPlay) {
-  const CBaseInfo& info = CBaseInfo::Instance();
-  const moni::settings::Notification answer = QueryNotification(info.PrinterName, info.PortName, notifyNo);
+// settings below the printer key (the one notification query): sound only
+// accompanies a popup.
+void DecideNotification(const std::wstring& path, int notifyNo, int* popup, int* soundPlay) {
+  const moni::settings::Notification answer = QueryNotificationAt(path, notifyNo);
   if (popup) *popup = answer.notify;
   if (soundPlay) *soundPlay = answer.sound && answer.notify ? 1 : 0;
+}
+
+// The decoder of the session. A session reports status numbers only: the
+// buttons and the troubleshooting aid of a status object are the status
+// window's. So the decoder asks the spooler for no jobs (they decide a button
+// alone) and leaves out the aid (the profile's language sections, the
+// model's utility library and resource library read on every poll); whether
+// the printer is offline is still asked on the failure path.
+CStatusInfo SessionDecoder() {
+  moni::status::SpoolerSteps steps = moni::status::SpoolerSteps::System();
+  steps.hasJob = nullptr;
+  return CStatusInfo(nullptr, std::move(steps));
 }
 
 // Why a session cannot be used: no buffer, no printer information, no library.
@@ -240,7 +250,7 @@ int GetStatus(const StatusOutputs& out) {
   }
 
   const CBaseInfo& info = CBaseInfo::Instance();
-  CStatusInfo decoder(info.ProfileName.c_str());
+  const CStatusInfo decoder = SessionDecoder();
   if (out.popup) *out.popup = 0;
   if (out.soundPlay) *out.soundPlay = 0;
   int bPrinting = 0;
@@ -305,7 +315,8 @@ int GetStatus(const StatusOutputs& out) {
   }
 
   if (code == 1) {
-    WriteStatusRecord(reply.data(), replySize, channel);
+    const std::wstring key = PrinterKey();
+    WriteStatusRecord(key, reply.data(), replySize, channel);
     reply.clear();
     const int realNo = status->GetRealStatusNo();
     const int simpleNo = status->GetSimpleStatusNo();
@@ -323,7 +334,7 @@ int GetStatus(const StatusOutputs& out) {
       return 1;
     }
     g_lastRealStatusNo = realNo;
-    DecideNotification(notifyNo, out.popup, out.soundPlay);
+    DecideNotification(key, notifyNo, out.popup, out.soundPlay);
     return 1;
   }
 
@@ -331,23 +342,24 @@ int GetStatus(const StatusOutputs& out) {
   if (code == 0) return 0;
   if (code == -2) return -1;
 
+  const std::wstring key = PrinterKey();
   int errorNo;
   if (channelOpen) {
     if (decoder.CheckPrinterOffline(info.OpenName())) {
       errorNo = kStatusOffline;
-      WriteComStatus(comstatus::kOffline);
+      WriteComStatus(key, comstatus::kOffline);
     } else if (out.enableGetStatusErr > 0) {
       errorNo = kStatusReplyError;
-      WriteComStatus(comstatus::kReplyError);
+      WriteComStatus(key, comstatus::kReplyError);
     } else {
       errorNo = kStatusNoReply;
-      WriteComStatus(comstatus::kNoReply);
+      WriteComStatus(key, comstatus::kNoReply);
     }
-  } else if (ReadComStatus() == comstatus::kBusy) {
+  } else if (ReadComStatus(key) == comstatus::kBusy) {
     errorNo = kStatusBusy;
   } else if (decoder.CheckPrinterOffline(info.OpenName())) {
     errorNo = kStatusOffline;
-    WriteComStatus(comstatus::kOffline);
+    WriteComStatus(key, comstatus::kOffline);
   } else {
     errorNo = out.enableGetStatusErr > 0 ? kStatusReplyError : kStatusNoReply;
   }
@@ -360,7 +372,7 @@ int GetStatus(const StatusOutputs& out) {
   const int simpleNo = status->GetSimpleStatusNo();
   status.reset();
   if (out.simpleStatusNo) *out.simpleStatusNo = simpleNo;
-  DecideNotification(simpleNo, out.popup, out.soundPlay);
+  DecideNotification(key, simpleNo, out.popup, out.soundPlay);
   return 1;
 }
 

@@ -16,12 +16,23 @@ namespace {
 // reply size, so a size query that answers one stands for "no size".
 int PassOn(int result) { return result > 0 ? query_result::kNoSize : result; }
 
+// The printer's driver name, or empty. The driver's files carry it, and the
+// setup data is found through them anyway (once per request within a request
+// scope); only a printer whose driver files the spooler does not give is
+// asked for the name alone.
+std::wstring DriverNameOf(const std::wstring& printerName) {
+  moni::spooler::DriverFiles files;
+  if (CDatReader::DriverFilesOf(CDatReader::Source::Printer, printerName, files)) return files.driverName;
+  std::wstring driver, port;
+  moni::spooler::GetPrinterDriverAndPort(printerName, driver, port);
+  return driver;
+}
+
 }  // namespace
 
 std::wstring DriverKeyOf(const std::wstring& printerName) {
-  std::wstring driver, port;
-  if (!moni::spooler::GetPrinterDriverAndPort(printerName, driver, port) || driver.empty()) return {};
-  return moni::DriverKey(driver);
+  const std::wstring driver = DriverNameOf(printerName);
+  return driver.empty() ? std::wstring() : moni::DriverKey(driver);
 }
 
 int GetDuvDrvRegData(const std::wstring& printerName, const wchar_t* valueName, std::wstring& value) {
@@ -40,6 +51,9 @@ int CGetPrinterStatus::ProcMain(const wchar_t* printerName, BYTE** buffer) {
   if (buffer == nullptr) return query_result::kNoBufferPlace;
   m_strPrinterName = printerName;
   log.Write("PrinterName : %s\n", printerName);
+  // The driver values of the query (library file, generation, folder, model)
+  // come from one answer of the spooler.
+  CDatReader::RequestScope scope;
 
   int result = StartProc();
   if (result == 0) result = CheckModelID();
@@ -82,8 +96,8 @@ int CGetPrinterStatus::StartProc() {
 
 int CGetPrinterStatus::LoadBqapi() {
   CDebugLog log("CGetPrinterStatus::LoadBqapi");
-  std::wstring driver, port;
-  if (!moni::spooler::GetPrinterDriverAndPort(m_strPrinterName, driver, port) || driver.empty()) {
+  const std::wstring driver = DriverNameOf(m_strPrinterName);
+  if (driver.empty()) {
     log.Write("Error : Get Driver Name\n");
     return query_result::kNoDriverName;
   }

@@ -112,6 +112,9 @@ int CBaseInfo::SetPrinterInformation(const std::wstring& printerName, const std:
                                      const std::wstring& modelId, const std::wstring& profileName, const std::wstring& resourceName,
                                      int* created) {
   CDebugLog log("CBaseInfo::SetPrinterInformation");
+  // The profile, the libraries and the install path all come from the
+  // driver's setup data: the spooler is asked for the driver once.
+  CDatReader::RequestScope scope;
   m_nResult = -1;
   if (printerName.empty() || driverName.empty() || portName.empty() || modelId.empty()) {
     log.Write("Error : printer information incomplete\n");

@@ -7,11 +7,17 @@
 // which lies in the driver directory (the folder of the driver's main file).
 // The parsing itself is moni::setupdata (foundation/setup_data.h).
 //
-// A reader serves one request: nothing is cached, every lookup locates, reads
-// and parses the file again, so a driver updated meanwhile is seen at once.
+// Every lookup locates the file again through the spooler, so a printer given
+// another driver is seen at once. What is read from files is kept for the
+// process, keyed by the file's path, size and last-write time (and the folders
+// the tokens stand for): the setup data file's tables, parsed once, and the
+// name the driver's data file gives it. A file written meanwhile has a new size
+// or time and is read anew. Within a request that reads several values, a
+// RequestScope asks the spooler once per printer or driver.
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "foundation/setup_data.h"
@@ -39,7 +45,25 @@ class CDatReader {
     NoEntries,        // it holds no usable registry path or no usable value
   };
 
-  CDatReader() = default;
+  // While one lives on a thread, the spooler's answer for a printer or a
+  // driver (which driver, where its files are) is asked once and reused by
+  // every lookup of that thread: for one request that reads several values
+  // (a one-shot status query, filling the printer information). Scopes nest;
+  // the answers go with the outermost one.
+  class RequestScope {
+   public:
+    RequestScope();
+    ~RequestScope();
+    RequestScope(const RequestScope&) = delete;
+    RequestScope& operator=(const RequestScope&) = delete;
+
+    struct Answers;
+
+   private:
+    std::unique_ptr<Answers> m_answers;  // the outermost scope's; null in a nested one
+  };
+
+  CDatReader();
   CDatReader(const CDatReader&) = delete;
   CDatReader& operator=(const CDatReader&) = delete;
 
@@ -51,7 +75,7 @@ class CDatReader {
   // the DRIVERDIR and SYSTEMDIR tokens stand for.
   int OpenFile(const std::wstring& path, const std::wstring& driverDir, const std::wstring& systemDir);
 
-  const moni::setupdata::Tables& tables() const { return m_tables; }
+  const moni::setupdata::Tables& tables() const { return *m_tables; }
   Failure failure() const { return m_failure; }
 
   // The value `name` below the HKLM-relative registry path `regPath`, as the
@@ -67,6 +91,11 @@ class CDatReader {
   // through the printer when one is named, else through the driver.
   static std::wstring GetDriverString(const std::wstring& printer, const std::wstring& driver, const std::wstring& name,
                                       const std::wstring& subKey = L"");
+
+  // The files of the printer's (or the named driver's) driver, as the spooler
+  // gives them (within a RequestScope, asked once); false when it knows no
+  // such printer or driver.
+  static bool DriverFilesOf(Source source, const std::wstring& printerOrDriver, moni::spooler::DriverFiles& out);
 
   // The full path of the setup data file the driver names, or empty.
   static std::wstring SetupFileOf(const moni::spooler::DriverFiles& files);
@@ -84,7 +113,9 @@ class CDatReader {
   int Open(Source source, const std::wstring& printerOrDriver);
   int OpenFromDriver(const moni::spooler::DriverFiles& files);
   int Fail(Failure failure);
+  // SetupFileOf without the kept names: asks the data file.
+  static std::wstring ReadSetupFileName(const moni::spooler::DriverFiles& files);
 
-  moni::setupdata::Tables m_tables;
+  std::shared_ptr<const moni::setupdata::Tables> m_tables;  // never null; shared with the kept files
   Failure m_failure = Failure::None;
 };

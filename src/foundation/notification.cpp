@@ -7,14 +7,19 @@
 #include "platform/text.h"
 
 moni::settings::Notification QueryNotification(const std::wstring& printerName, const std::wstring& portName, int code) {
-  using namespace moni::settings;
-  CDebugLog log("QueryNotification");
   const bool byPort = printerName.empty();
   const std::wstring& name = byPort ? portName : printerName;
-  StoredNotification stored;
   std::wstring path;
+  if (name.empty() || GetTargetPrnKey(name, byPort, path) != 0) path.clear();
+  return QueryNotificationAt(path, code);
+}
+
+moni::settings::Notification QueryNotificationAt(const std::wstring& keyPath, int code) {
+  using namespace moni::settings;
+  CDebugLog log("QueryNotification");
+  StoredNotification stored;
   CRegistryKey key;
-  if (!name.empty() && GetTargetPrnKey(name, byPort, path) == 0 && key.Open(HKEY_CURRENT_USER, path)) {
+  if (!keyPath.empty() && key.Open(HKEY_CURRENT_USER, keyPath)) {
     stored.keyOpened = true;
     bool wrongType = false;
     stored.sound = ReadDword(key.Get(), moni::ToWide(kSoundValue), &wrongType);

@@ -14,3 +14,7 @@
 // and the sound setting alone when its "Notify" subkey does not open; else 0,
 // the code's switch and sound only with it.
 moni::settings::Notification QueryNotification(const std::wstring& printerName, const std::wstring& portName, int code);
+
+// The same for the printer key at `keyPath` below HKCU, found before (empty:
+// there is none).
+moni::settings::Notification QueryNotificationAt(const std::wstring& keyPath, int code);

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cwchar>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "foundation/base_info.h"
@@ -88,6 +89,60 @@ void RemoveStaleKey(CRegistryKey& parent, const std::wstring& name, bool markFir
   parent.DeleteTree(name);
 }
 
+// The keys found last, so that the next lookup of a name opens its key
+// instead of walking every key below the parent (every status poll and
+// settings read looks its printer up). A key is taken again only while it still exists and its
+// "Name" still equals the name, so a key removed, or renamed for another
+// printer, is looked for anew. The product makes one key per name; of two
+// keys with one name (made by two processes at the same moment) the one
+// found stays in use.
+class FoundKeyList {
+ public:
+  std::optional<std::wstring> Find(const std::wstring& parentPath, const std::wstring& name) {
+    std::wstring path;
+    {
+      std::lock_guard<std::mutex> hold(m_lock);
+      for (const Entry& entry : m_entries)
+        if (entry.parentPath == parentPath && SameNameNoCase(entry.name, name)) path = entry.path;
+    }
+    if (path.empty()) return std::nullopt;
+    CRegistryKey key;
+    std::wstring value;
+    if (key.Open(HKEY_CURRENT_USER, path, false, KEY_READ) && key.ReadString(L"Name", value) && SameNameNoCase(value, name))
+      return path;
+    Forget(path);
+    return std::nullopt;
+  }
+
+  void Put(const std::wstring& parentPath, const std::wstring& name, const std::wstring& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::erase_if(m_entries, [&](const Entry& entry) {
+      return entry.path == path || (entry.parentPath == parentPath && SameNameNoCase(entry.name, name));
+    });
+    if (m_entries.size() == kKept) m_entries.erase(m_entries.begin());
+    m_entries.push_back(Entry{parentPath, name, path});
+  }
+
+ private:
+  void Forget(const std::wstring& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::erase_if(m_entries, [&](const Entry& entry) { return entry.path == path; });
+  }
+
+  struct Entry {
+    std::wstring parentPath, name, path;
+  };
+  static constexpr size_t kKept = 8;
+  std::mutex m_lock;
+  std::vector<Entry> m_entries;  // oldest first
+};
+
+// Never destroyed: a lookup from another module's static destructor still finds it.
+FoundKeyList& FoundKeys() {
+  static FoundKeyList& list = *new FoundKeyList;
+  return list;
+}
+
 // Makes the lowest free "P%016d" key below the parent; its path, or empty.
 std::wstring CreateLowestFreeKey(const std::wstring& parentPath, CRegistryKey& key) {
   CRegistryKey parent;
@@ -133,6 +188,10 @@ int FillDefaults(const std::wstring& printerName, const std::wstring& portName, 
 
 int GetTargetPrnKey(const std::wstring& name, bool byPort, std::wstring& keyPath) {
   const std::wstring parentPath = ParentPath(byPort);
+  if (std::optional<std::wstring> found = FoundKeys().Find(parentPath, name)) {
+    keyPath = std::move(*found);
+    return 0;
+  }
   CRegistryKey parent;
   if (!parent.Open(HKEY_CURRENT_USER, parentPath, false, KEY_READ)) return 4;
   for (DWORD i = 0;; ++i) {
@@ -144,6 +203,7 @@ int GetTargetPrnKey(const std::wstring& name, bool byPort, std::wstring& keyPath
     if (SameNameNoCase(value, name)) {
       std::wstring path = parentPath + L"\\" + sub;
       if (path.size() > kMaxPath) continue;
+      FoundKeys().Put(parentPath, name, path);
       keyPath = std::move(path);
       return 0;
     }

@@ -16,6 +16,10 @@ namespace {
 
 // Replies larger than this are refused rather than allocated.
 constexpr DWORD kMaxReply = 16 * 1024 * 1024;
+// The first buffer of a query about one printer or driver: large enough for
+// the usual reply, so that the spooler, which does the whole work for a size
+// query too, is asked once instead of twice.
+constexpr size_t kFirstGuess = 4096;
 
 // Calls `query(buffer, size, &needed)` with a buffer grown to what the spooler
 // asks for; the size may change between the calls, so it tries a few times.
@@ -98,7 +102,7 @@ void SetJobSource(JobSource* source) { g_jobSource.store(source); }
 
 bool GetDriverFilesForPrinter(const std::wstring& printer, DriverFiles& out) {
   out = DriverFiles();
-  std::vector<BYTE> buffer;
+  std::vector<BYTE> buffer(kFirstGuess);
   const bool ok = ReadPrinterBlock(printer, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
     return GetPrinterDriverW(h, nullptr, 3, data, size, needed);
   });
@@ -153,7 +157,7 @@ bool GetPrinterDriverAndPort(const std::wstring& printer, std::wstring& driver, 
 
 bool GetPrinterInfo(const std::wstring& printer, PrinterInfo& out) {
   out = PrinterInfo();
-  std::vector<BYTE> buffer;
+  std::vector<BYTE> buffer(kFirstGuess);
   const bool ok = ReadPrinterBlock(printer, buffer, [](HANDLE h, BYTE* data, DWORD size, DWORD* needed) {
     return GetPrinterW(h, 2, data, size, needed);
   });

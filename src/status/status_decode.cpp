@@ -108,12 +108,19 @@ void ReadJobField(const std::uint8_t* data, std::size_t length, StatusBuff& reco
 // ---------------------------------------------------------------------------
 // Text form
 
-int HexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// The value of each byte as a hexadecimal digit, -1 for a byte that is none.
+struct HexDigits {
+  std::int8_t value[256];
+  constexpr HexDigits() : value() {
+    for (int c = 0; c < 256; ++c) value[c] = -1;
+    for (int c = '0'; c <= '9'; ++c) value[c] = static_cast<std::int8_t>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) value[c] = static_cast<std::int8_t>(c - 'a' + 10);
+    for (int c = 'A'; c <= 'F'; ++c) value[c] = static_cast<std::int8_t>(c - 'A' + 10);
+  }
+};
+constexpr HexDigits kHexDigits;
+
+int HexDigit(std::uint8_t c) { return kHexDigits.value[c]; }
 
 class TextScanner {
  public:
@@ -155,11 +162,13 @@ class TextScanner {
   // "XX;" after a tag.
   bool ByteField(std::uint8_t& value) { return Byte(value) && Char(';'); }
   // One remaining-ink item: a mark of two letters or two hexadecimal digits.
+  // No mark is two hexadecimal digits, so the number, the usual item, is
+  // tried first.
   bool InkItem(std::uint8_t& value) {
-    if (Tag("NA")) value = kInkEmpty;
+    if (Byte(value)) value = value > 100 ? 100 : value;
+    else if (Tag("NA")) value = kInkEmpty;
     else if (Tag("RE") || Tag("WE")) value = kInkReplace;
     else if (Tag("CI")) value = kInkUnknown;
-    else if (Byte(value)) value = value > 100 ? 100 : value;
     else return false;
     return true;
   }
@@ -274,7 +283,36 @@ std::size_t WarningCount(const StatusBuff& record) {
   return record.byWarningCount < kMaxWarnings ? record.byWarningCount : kMaxWarnings;
 }
 
-bool RowMatches(const StatusCodeRow& row, const StatusBuff& record, std::uint8_t selected, std::uint32_t inkBits) {
+// What a row is matched against: the record, and its selected warning and
+// ink state bits, worked out when a row first asks for them (most replies
+// find their row before any row does).
+class RowInputs {
+ public:
+  explicit RowInputs(const StatusBuff& record) : record(record) {}
+  std::uint8_t Selected() {
+    if (!m_haveSelected) {
+      m_selected = SelectedWarning(record);
+      m_haveSelected = true;
+    }
+    return m_selected;
+  }
+  std::uint32_t InkBits() {
+    if (!m_haveInkBits) {
+      m_inkBits = InkStateBits(record);
+      m_haveInkBits = true;
+    }
+    return m_inkBits;
+  }
+  const StatusBuff& record;
+
+ private:
+  bool m_haveSelected = false, m_haveInkBits = false;
+  std::uint8_t m_selected = 0;
+  std::uint32_t m_inkBits = 0;
+};
+
+bool RowMatches(const StatusCodeRow& row, RowInputs& in) {
+  const StatusBuff& record = in.record;
   if (row.state != kAny && row.state != record.byState) return false;
   if (row.error == kNone) {
     if (record.byError != 0xFF) return false;
@@ -283,11 +321,11 @@ bool RowMatches(const StatusCodeRow& row, const StatusBuff& record, std::uint8_t
   }
   if (row.warning == kNone) {
     if (WarningCount(record) != 0) return false;
-  } else if (row.warning != kAny && row.warning != selected) {
+  } else if (row.warning != kAny && row.warning != in.Selected()) {
     return false;
   }
   const std::uint32_t mask = row.inkMask & 0x77777777u;
-  if (mask != 0 && (inkBits & mask) == 0) return false;
+  if (mask != 0 && (in.InkBits() & mask) == 0) return false;
   return true;
 }
 
@@ -301,7 +339,10 @@ int ReplyKindOfChannel(std::uint32_t channel) {
   return 0;
 }
 
-void InitStatusBuff(StatusBuff& record) {
+namespace {
+
+StatusBuff InitialStatusBuff() {
+  StatusBuff record;
   std::memset(&record, 0, sizeof record);
   record.byState = 0xFF;
   record.byError = 0xFF;
@@ -314,7 +355,15 @@ void InitStatusBuff(StatusBuff& record) {
   std::memset(record.abyInkExtra, 0xFF, sizeof record.abyInkExtra);
   record.byReserved0 = 0;
   std::memset(record.abyReservedFF, 0xFF, sizeof record.abyReservedFF);
+  return record;
 }
+
+// Every reply starts from this record: one copy instead of a dozen fills.
+const StatusBuff kInitialStatusBuff = InitialStatusBuff();
+
+}  // namespace
+
+void InitStatusBuff(StatusBuff& record) { std::memcpy(&record, &kInitialStatusBuff, sizeof record); }
 
 bool ConvertStatusInfo(const std::uint8_t* reply, std::size_t size, StatusBuff& record) {
   InitStatusBuff(record);
@@ -387,7 +436,11 @@ bool ConvertAsciiStatus(const std::uint8_t* reply, std::size_t size, StatusBuff&
     const std::uint8_t c = s.Peek();
     if (c == 0x0C || c == 0xFF) return haveState;
     std::uint8_t value = 0;
-    if (s.Tag("ST:")) {
+    // The tags begin with different letters (but "IQ:" and "INK:"): a byte
+    // that begins none is passed over without trying each of them.
+    if (c != 'S' && c != 'E' && c != 'R' && c != 'C' && c != 'I' && c != 'W') {
+      s.Skip();
+    } else if (s.Tag("ST:")) {
       if (!s.ByteField(record.byState)) return false;
       haveState = true;
     } else if (s.Tag("ER:")) {
@@ -436,10 +489,20 @@ bool ConvertAsciiStatus(const std::uint8_t* reply, std::size_t size, StatusBuff&
 std::uint8_t SelectedWarning(const StatusBuff& record) {
   const std::size_t n = WarningCount(record);
   if (n == 0) return 0;
-  for (unsigned high : {2u, 4u, 3u, 1u})
-    for (std::size_t i = 0; i < n; ++i)
-      if ((record.abyWarning[i] >> 4) == high) return record.abyWarning[i];
-  return record.abyWarning[0];
+  // The first code of the most urgent group (high digit 2, then 4, 3, 1);
+  // the first code of all when none is in a group. One pass: the rank of a
+  // code's group, lower is more urgent, and 4 for no group.
+  constexpr std::uint8_t kRankOfHigh[16] = {4, 3, 0, 2, 1, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
+  std::uint8_t chosen = record.abyWarning[0];
+  std::uint8_t best = 4;
+  for (std::size_t i = 0; i < n && best != 0; ++i) {
+    const std::uint8_t rank = kRankOfHigh[record.abyWarning[i] >> 4];
+    if (rank < best) {
+      best = rank;
+      chosen = record.abyWarning[i];
+    }
+  }
+  return chosen;
 }
 
 std::uint32_t InkStateBits(const StatusBuff& record) {
@@ -469,11 +532,10 @@ std::uint32_t WarningBits(const StatusBuff& record) {
 }
 
 int GetStatusNo(const StatusBuff& record, int* rowIndex) {
-  const std::uint8_t selected = SelectedWarning(record);
-  const std::uint32_t inkBits = InkStateBits(record);
+  RowInputs inputs(record);
   int index = 0;
   for (const StatusCodeRow& row : kStatusCodes) {
-    if (RowMatches(row, record, selected, inkBits)) {
+    if (RowMatches(row, inputs)) {
       if (rowIndex) *rowIndex = index;
       return row.status;
     }

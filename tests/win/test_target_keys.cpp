@@ -100,6 +100,42 @@ TEST_F(TargetKeys, NameDifferingOnlyInCaseIsReused) {
   EXPECT_FALSE(KeyExists(false, L"P0000000000000000"));
 }
 
+TEST_F(TargetKeys, KeyFoundBeforeIsCheckedBeforeItIsTakenAgain) {
+  const auto found = [&](const wchar_t* name) {
+    std::wstring path;
+    return GetTargetPrnKey(name, false, path) == 0 ? path.substr(path.rfind(L'\\') + 1) : std::wstring(L"none");
+  };
+  const auto rename = [&](const wchar_t* sub, const wchar_t* name) {
+    CRegistryKey key;
+    return key.Open(HKEY_CURRENT_USER, Parent(false) + L"\\" + sub, false, KEY_SET_VALUE) && key.SetString(L"Name", name);
+  };
+  const auto remove = [&](const wchar_t* sub) {
+    CRegistryKey parent;
+    return parent.Open(HKEY_CURRENT_USER, Parent(false), false, KEY_ALL_ACCESS) && parent.DeleteTree(sub);
+  };
+  MakeKey(false, L"P0000000000000001", L"printer A");
+  EXPECT_EQ(found(L"printer A"), L"P0000000000000001");
+  EXPECT_EQ(found(L"PRINTER a"), L"P0000000000000001");
+  // Given to another printer: no longer this one's.
+  ASSERT_TRUE(rename(L"P0000000000000001", L"printer B"));
+  EXPECT_EQ(found(L"printer A"), L"none");
+  EXPECT_EQ(found(L"printer B"), L"P0000000000000001");
+  // Removed and made again at another index: the new one.
+  ASSERT_TRUE(remove(L"P0000000000000001"));
+  MakeKey(false, L"P0000000000000003", L"printer B");
+  EXPECT_EQ(found(L"printer B"), L"P0000000000000003");
+  // Removed: none.
+  ASSERT_TRUE(remove(L"P0000000000000003"));
+  EXPECT_EQ(found(L"printer B"), L"none");
+  // The same name below the port keys is another key.
+  MakeKey(false, L"P0000000000000000", L"LPT7:");
+  MakeKey(true, L"P0000000000000002", L"LPT7:");
+  std::wstring path;
+  EXPECT_EQ(found(L"LPT7:"), L"P0000000000000000");
+  ASSERT_EQ(GetTargetPrnKey(L"LPT7:", true, path), 0);
+  EXPECT_EQ(path, Parent(true) + L"\\P0000000000000002");
+}
+
 TEST_F(TargetKeys, StaleKeysAreRemovedInOnePass) {
   const std::wstring kept = AddPrinter(L"Kept");
   const std::wstring gone1 = AddPrinter(L"Gone1");
