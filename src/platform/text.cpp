@@ -36,4 +36,13 @@ bool AnsiToWide(std::string_view text, std::wstring& out) {
   return true;
 }
 
+std::wstring LoadResourceString(HMODULE library, UINT id) {
+  if (!library) return {};
+  // With no buffer the call hands out the resource's own text, which is not
+  // terminated: its length is the only bound.
+  const wchar_t* text = nullptr;
+  const int length = LoadStringW(library, id, reinterpret_cast<LPWSTR>(&text), 0);
+  return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
+}
+
 }  // namespace moni

@@ -22,4 +22,8 @@ inline std::wstring ToWide(std::u16string_view s) { return std::wstring(AsWide(s
 bool WideToAnsi(std::wstring_view text, std::string& out, bool exact = false);
 bool AnsiToWide(std::string_view text, std::wstring& out);
 
+// String `id` of a resource library, of any length; empty when the library is
+// null or the string is missing or empty.
+std::wstring LoadResourceString(HMODULE library, UINT id);
+
 }  // namespace moni

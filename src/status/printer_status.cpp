@@ -35,13 +35,8 @@ Module LoadResourceLibrary(const std::wstring& path) {
 
 // String `id` of the library; false when there is none (or it is empty).
 bool LoadText(const Module& library, UINT id, std::wstring& out) {
-  out.clear();
-  if (!library) return false;
-  const wchar_t* text = nullptr;
-  const int length = LoadStringW(library.get(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || text == nullptr) return false;
-  out.assign(text, static_cast<size_t>(length));
-  return true;
+  out = LoadResourceString(library.get(), id);
+  return !out.empty();
 }
 
 // A text of the resource library used as a template: formatted with typed

@@ -23,10 +23,9 @@ constexpr int kRoleTray = 3;
 constexpr size_t kMaxText = 259;
 
 std::wstring LoadText(HMODULE library, int id) {
-  const wchar_t* text = nullptr;
-  const int n = LoadStringW(library, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
-  if (n <= 0 || !text) return {};
-  return std::wstring(text, static_cast<size_t>(n) > kMaxText ? kMaxText : static_cast<size_t>(n));
+  std::wstring text = moni::LoadResourceString(library, static_cast<UINT>(id));
+  if (text.size() > kMaxText) text.resize(kMaxText);
+  return text;
 }
 
 // The shell's small shield icon, looked up at run time (older systems lack it).

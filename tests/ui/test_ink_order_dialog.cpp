@@ -45,7 +45,7 @@ std::string Scenario(int black, const char* model = "SMP-100") {
 
 std::wstring LibraryText(const wchar_t* library, UINT id) {
   const Module module(LoadLibraryExW((kit::ProgramFolder() + library).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
-  return view::LoadResourceText(module.get(), id);
+  return LoadResourceString(module.get(), id);
 }
 std::wstring English(UINT id) { return LibraryText(L"V_SMPRES.DLL", id); }
 

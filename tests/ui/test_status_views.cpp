@@ -471,7 +471,7 @@ TEST(ResourceLanguage, SampleKitShipsGermanAndFallsBackToEnglishForFrench) {
   const Module german(LoadLibraryExW((folder + L"V_SMPRDE.DLL").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
   ASSERT_TRUE(german);
   EXPECT_NE(FindResourceW(german.get(), MAKEINTRESOURCEW(102), MAKEINTRESOURCEW(5)), nullptr);
-  EXPECT_EQ(moni::view::LoadResourceText(german.get(), 1600), L"Schließen");
+  EXPECT_EQ(moni::LoadResourceString(german.get(), 1600), L"Schließen");
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include "platform/text.h"
 #include "ui/inkorder/ink_order.h"
 #include "ui/inkorder/order_key.h"
-#include "ui/status/sub_view.h"
 
 namespace moni::inkorder {
 
@@ -24,13 +23,13 @@ constexpr UINT kPurchaseCaption = 31090;
 constexpr wchar_t kDefaultCaption[] = L"Online Ink Purchase Utility";
 
 std::wstring Caption(HMODULE resources) {
-  const std::wstring caption = moni::view::LoadResourceText(resources, kPurchaseCaption);
+  const std::wstring caption = moni::LoadResourceString(resources, kPurchaseCaption);
   return caption.empty() ? kDefaultCaption : caption;
 }
 
 // Tells the user that the ordering page cannot be opened.
 void ReportNotOpened(HWND owner, HMODULE resources) {
-  const std::wstring text = moni::view::LoadResourceText(resources, kOpenFailed);
+  const std::wstring text = moni::LoadResourceString(resources, kOpenFailed);
   if (!text.empty()) MessageBoxW(owner, text.c_str(), Caption(resources).c_str(), MB_OK | MB_ICONWARNING);
 }
 
@@ -72,7 +71,7 @@ BuyNow OpenBuyNowURL(HWND owner, const std::wstring& query, const BuyNowSource& 
   const UINT ask =
       source.profile.empty() ? 1 : moni::profile::ReadIniInt(source.profile, source.model, L"BuyInkMsgDlg", 1);
   if (ask == 1) {
-    const std::wstring text = moni::view::LoadResourceText(source.resources, kConfirmText);
+    const std::wstring text = moni::LoadResourceString(source.resources, kConfirmText);
     if (MessageBoxW(owner, text.c_str(), Caption(source.resources).c_str(), MB_OKCANCEL | MB_ICONINFORMATION) !=
         IDOK) {
       log.Write("Cancelled\n");
@@ -80,7 +79,7 @@ BuyNow OpenBuyNowURL(HWND owner, const std::wstring& query, const BuyNowSource& 
     }
   }
   const std::u16string address =
-      BuyNowAddress(ToU16(moni::view::LoadResourceText(source.resources, kAddressPrefix)), ToU16(url), ToU16(query));
+      BuyNowAddress(ToU16(moni::LoadResourceString(source.resources, kAddressPrefix)), ToU16(url), ToU16(query));
   log.Write("URL : %s\n", address);
   if (!IsWebAddress(address)) {
     log.Write("Error : not a web address\n");
@@ -100,8 +99,8 @@ BuyNow OpenBuyNowURL(HWND owner, const std::wstring& query, const BuyNowSource& 
 void RebuildOrderInfo(CInkOrderInfo& info, HMODULE resources) {
   for (size_t i = 0; i < info.inks.size() && i < kOptionInks; ++i) {
     OrderInk& ink = info.inks[i];
-    ink.cartridge = ToU16(moni::view::LoadResourceText(resources, CartridgeTextId(i, ink.inkCode, false)));
-    ink.secondCartridge = ToU16(moni::view::LoadResourceText(resources, CartridgeTextId(i, ink.inkCode, true)));
+    ink.cartridge = ToU16(moni::LoadResourceString(resources, CartridgeTextId(i, ink.inkCode, false)));
+    ink.secondCartridge = ToU16(moni::LoadResourceString(resources, CartridgeTextId(i, ink.inkCode, true)));
   }
   COrderKey key;
   key.Open(COrderKey::PathOf(ToWide(info.driver)));
@@ -116,7 +115,7 @@ using moni::ToWide;
 
 CInkOrderDialog::CInkOrderDialog(CInkOrderInfo& info, Context context) : m_info(info), m_context(std::move(context)) {}
 
-std::wstring CInkOrderDialog::Text(UINT id) const { return moni::view::LoadResourceText(m_context.resources, id); }
+std::wstring CInkOrderDialog::Text(UINT id) const { return moni::LoadResourceString(m_context.resources, id); }
 
 INT_PTR CInkOrderDialog::DoModal() {
   CDebugLog log("CInkOrderDialog::DoModal");

@@ -203,11 +203,7 @@ INT_PTR CDuvEnvDlg::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return FALSE;
 }
 
-std::wstring CDuvEnvDlg::LoadText(UINT id) const {
-  const wchar_t* text = nullptr;
-  const int length = LoadStringW(m_hResource.get(), id, reinterpret_cast<wchar_t*>(&text), 0);
-  return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
-}
+std::wstring CDuvEnvDlg::LoadText(UINT id) const { return moni::LoadResourceString(m_hResource.get(), id); }
 
 BOOL CDuvEnvDlg::OnInitDialog() {
   CDebugLog log("CDuvEnvDlg::OnInitDialog");

@@ -1,17 +1,11 @@
 #include "ui/prefs/entry_icon_dlg.h"
 
 #include "foundation/debug_log.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr wchar_t kMutexPrefix[] = L"ENTRY_ICON_DLG_MUOBJNAME_";
-
-// A string of the resource library of any length (empty when missing).
-std::wstring ResourceString(HMODULE module, UINT id) {
-  const wchar_t* text = nullptr;
-  const int n = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);
-  return n > 0 && text ? std::wstring(text, static_cast<size_t>(n)) : std::wstring();
-}
 
 void CentreOnScreen(HWND window) {
   MONITORINFO monitor = {};
@@ -69,7 +63,7 @@ INT_PTR CEntryIconDlg::DoModal() {
 }
 
 BOOL CEntryIconDlg::OnInitDialog(HWND dialog) {
-  SetDlgItemTextW(dialog, kPromptControl, ResourceString(m_hResources, kPromptString).c_str());
+  SetDlgItemTextW(dialog, kPromptControl, moni::LoadResourceString(m_hResources, kPromptString).c_str());
   if (HWND name = GetDlgItem(dialog, kPrinterControl)) {
     LOGFONTW font = {};
     if (GetObjectW(reinterpret_cast<HFONT>(SendMessageW(name, WM_GETFONT, 0, 0)), sizeof font, &font)) {

@@ -81,7 +81,7 @@ HWND CDialogView::Item(int id) const {
 }
 
 std::wstring CDialogView::Caption() const {
-  const std::wstring product = LoadResourceText(m_context.resource, kIdsProduct);
+  const std::wstring product = moni::LoadResourceString(m_context.resource, kIdsProduct);
   return moni::ToWide(ViewCaption(m_iDialogType, moni::ToU16(product), moni::ToU16(m_context.printerName), moni::ToU16(m_context.portName)));
 }
 

@@ -20,13 +20,6 @@ ViewContext ViewContext::FromBaseInfo(HMODULE resource, HMODULE bitmaps) {
   return context;
 }
 
-std::wstring LoadResourceText(HMODULE library, UINT id) {
-  if (!library) return {};
-  const wchar_t* text = nullptr;
-  const int length = LoadStringW(library, id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 && text ? std::wstring(text, static_cast<size_t>(length)) : std::wstring();
-}
-
 CSubView::~CSubView() { Destroy(); }
 
 bool CSubView::Create(HWND parent, const ViewContext& context, int templateId) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/handles.h"
+#include "platform/text.h"
 #include "status/printer_status.h"
 #include "ui/progress/progress_meter.h"
 
@@ -37,9 +38,6 @@ struct ViewContext {
   static ViewContext FromBaseInfo(HMODULE resource, HMODULE bitmaps);
   HMODULE Pictures() const { return bitmaps ? bitmaps : resource; }
 };
-
-// String `id` of the resource library; empty when it has none.
-std::wstring LoadResourceText(HMODULE library, UINT id);
 
 class CSubView {
  public:
@@ -80,7 +78,7 @@ class CSubView {
   void SetItemText(int id, const std::wstring& text);  // only when it changed
   void ShowItem(int id, bool shown);
   void EnableItem(int id, bool enabled);
-  std::wstring Text(UINT id) const { return LoadResourceText(m_context ? m_context->resource : nullptr, id); }
+  std::wstring Text(UINT id) const { return moni::LoadResourceString(m_context ? m_context->resource : nullptr, id); }
 
   const char* m_name;
   HWND m_hWnd = nullptr;
