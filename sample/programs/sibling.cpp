@@ -17,6 +17,13 @@
 // "/ICONINSTALL" it calls PrIconInstall of monicore.dll (beside it) with the
 // values of "/D" (driver), "/P" (printer, may be missing) and "/M" (model, may
 // be missing), and adds "\tinstall=<result>" to its line.
+//
+// As the status window program (V_G20RN1.EXE) it opens what the real one
+// opens after writing its line: with "/TD" the tray icon question
+// (PrEntryIconDlg), otherwise the printer's status window in the detail type
+// (PrStartView), which runs until it is closed. The preferences ("/E") and a
+// maintenance command ("/MAINT") and an installation ("/ICONINSTALL") only
+// leave their line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -50,11 +57,29 @@ void Append(const std::wstring& line) {
   if (file) WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &n, nullptr);
 }
 
-bool IconInstallRequested(const std::wstring& cmd) {
+bool HasSwitch(const std::wstring& cmd, std::u16string_view name) {
   for (const moni::cmdline::Switch& sw : moni::cmdline::ScanSwitches(moni::ToU16(cmd)).switches) {
-    if (moni::cmdline::NameEquals(sw.name, u"ICONINSTALL")) return true;
+    if (moni::cmdline::NameEquals(sw.name, name)) return true;
   }
   return false;
+}
+
+// What the status window program opens for its parameters, through the
+// monicore.dll beside it.
+void OpenStatusWindow(const CTrayCommandLineInfo& info, const std::wstring& cmd) {
+  if (info.fields.preferences || HasSwitch(cmd, u"MAINT") || HasSwitch(cmd, u"ICONINSTALL")) return;
+  const moni::Module library(LoadLibraryW((moni::kit::ProgramFolder() + L"monicore.dll").c_str()));
+  if (info.fields.td) {
+    using EntryIconFn = int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR);
+    if (const auto fn = moni::ProcAddress<EntryIconFn>(library.get(), "PrEntryIconDlg"))
+      fn(info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(), info.m_szModelID.c_str());
+    return;
+  }
+  using StartViewFn = int(WINAPI*)(int, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, void*, DWORD);
+  if (const auto fn = moni::ProcAddress<StartViewFn>(library.get(), "PrStartView")) {
+    fn(2, info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(), info.m_szModelID.c_str(), L"", L"",
+       nullptr, 0);
+  }
 }
 
 // PrIconInstall's result, or -1 when the library or the export is missing.
@@ -88,7 +113,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (argv) LocalFree(argv);
 
   std::wstring install;
-  if (IconInstallRequested(cmd)) install = L"\tinstall=" + std::to_wstring(CallIconInstall(cmd));
+  if (HasSwitch(cmd, u"ICONINSTALL")) install = L"\tinstall=" + std::to_wstring(CallIconInstall(cmd));
 
   CTrayCommandLineInfo info;
   info.Parse(cmd);
@@ -103,5 +128,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   wchar_t stay[32] = {};
   if (GetEnvironmentVariableW(L"SIBLING_STAY_MS", stay, 32) > 0) Sleep(std::wcstoul(stay, nullptr, 10));
+  if (_wcsicmp(ProgramName().c_str(), L"V_G20RN1.EXE") == 0) OpenStatusWindow(info, cmd);
   return 0;
 }
