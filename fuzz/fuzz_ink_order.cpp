@@ -12,6 +12,7 @@
 
 #include "foundation/command_line_core.h"
 #include "fuzz_text.h"
+#include "ui/inkorder/order_dialog_core.h"
 #include "ui/inkorder/order_info_core.h"
 #include "ui/inkorder/reminder_core.h"
 #include "ui/inkorder/reminder_json.h"
@@ -94,6 +95,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   ParseLayout(view);
 
+  // The dialog's gauge stays on its scale, and its line takes no more than
+  // the level from a template.
+  const GaugeView gauge = GaugeOf(info.inks, info.orderType, info.thresholds);
+  Check(gauge.lowValue >= 50 && gauge.lowValue <= 100);
+  Check(gauge.known ? gauge.value >= 50 && gauge.value <= 100 && gauge.level <= 100 : gauge.value == 0);
+  GaugeLine(gauge, view, u"?");
+  if (IsWebAddress(view)) {
+    for (char16_t c : view) Check(c > u' ' && c != u'"' && c != 0x7F);
+  }
+
   // A status record of arbitrary bytes: the parameter text carries two
   // characters per ink for at most four inks and reads back as written.
   moni::status::StatusBuff record{};
@@ -106,5 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(fields.l.size() == 2 * inks && fields.n.size() == 2 * inks && fields.ic.size() == 2 * inks);
   if (view.size() <= moni::cmdline::kMaxValueChars && view.find(u'\0') == std::u16string_view::npos)
     Check(fields.printerName == view);
+
+  // The same record as a fresh status of the dialog: at most four inks.
+  TakePrinterInks(info, record);
+  Check(info.inks.size() == inks);
   return 0;
 }

@@ -56,6 +56,7 @@ constexpr SampleDriver kDrivers[] = {
     {moni::kit::kDriverPartial, moni::kit::kDataFilePartial},
     {moni::kit::kDriverIcons, moni::kit::kDataFileIcons},
     {moni::kit::kDriverIconsOff, moni::kit::kDataFileIconsOff},
+    {moni::kit::kDriverInkOrder, moni::kit::kDataFileInkOrder},
 };
 
 }  // namespace
@@ -90,6 +91,14 @@ int wmain() {
     Print(L"ink-ordering key HKLM\\" + inkOrderKey);
   } else {
     Print(L"cannot write the ink-ordering key HKLM\\" + inkOrderKey);
+    ok = false;
+  }
+  // The web browser's stand-in opens the http and https addresses.
+  const std::wstring recorder = std::wstring(system) + L"\\" + moni::kit::kUrlRecorder;
+  if (moni::kit::CopyIfChanged(from + moni::kit::kUrlRecorder, recorder, report) && moni::kit::RegisterUrlOpener(recorder)) {
+    Print(L"web addresses open " + recorder);
+  } else {
+    Print(L"cannot register " + recorder + L" for web addresses");
     ok = false;
   }
   if (!ok) {

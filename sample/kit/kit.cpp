@@ -452,14 +452,14 @@ const std::vector<InkOrderValue>& SampleInkOrderValues() {
       {L"INK_OrderURL", L"https://shop.example.com/smp100/ink", 0},
       {L"BorderLine", L"20,10,5,0", 0},
       {L"EnablePopup", nullptr, 1},
-      {L"011", L"SMP-C1 Cyan", 0},
-      {L"012", L"SMP-M1 Magenta", 0},
-      {L"013", L"SMP-Y1 Yellow", 0},
-      {L"014", L"SMP-K1 Black", 0},
-      {L"111", L"SMP-C1XL Cyan (high capacity)", 0},
-      {L"112", L"SMP-M1XL Magenta (high capacity)", 0},
-      {L"113", L"SMP-Y1XL Yellow (high capacity)", 0},
-      {L"114", L"SMP-K1XL Black (high capacity)", 0},
+      {L"011", L"SMP-C1", 0},
+      {L"012", L"SMP-M1", 0},
+      {L"013", L"SMP-Y1", 0},
+      {L"014", L"SMP-K1", 0},
+      {L"111", L"SMP-C1XL", 0},
+      {L"112", L"SMP-M1XL", 0},
+      {L"113", L"SMP-Y1XL", 0},
+      {L"114", L"SMP-K1XL", 0},
   };
   return values;
 }
@@ -475,6 +475,17 @@ bool WriteInkOrderKey(const std::wstring& keyPath, const std::vector<InkOrderVal
                                : RegSetValueExW(key.get(), value.name, 0, REG_DWORD,
                                                 reinterpret_cast<const BYTE*>(&value.number), sizeof value.number);
     if (rc != ERROR_SUCCESS) return false;
+  }
+  return true;
+}
+
+bool RegisterUrlOpener(const std::wstring& program) {
+  const std::wstring command = L"\"" + program + L"\" \"%1\"";
+  for (const wchar_t* scheme : {L"http", L"https"}) {
+    const std::wstring key = std::wstring(L"Software\\Classes\\") + scheme + L"\\shell\\open\\command";
+    if (RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, REG_SZ, command.c_str(),
+                        static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+      return false;
   }
   return true;
 }

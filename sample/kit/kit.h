@@ -24,11 +24,16 @@ inline constexpr wchar_t kDriverPartial[] = L"TALMER VGL3 Sample Partial";
 inline constexpr wchar_t kDriverIcons[] = L"TALMER VGL3 Sample Icons";
 // The same with the model's tray icon switched off by default.
 inline constexpr wchar_t kDriverIconsOff[] = L"TALMER VGL3 Sample Icons Off";
+// The sample driver again for the ink-order window tests: the kit writes no
+// ink-ordering key for it (each test writes its own), and only those tests
+// give it printers, so that "every printer of the driver" is theirs alone.
+inline constexpr wchar_t kDriverInkOrder[] = L"TALMER VGL3 Sample Ink Order";
 inline constexpr wchar_t kDataFile[] = L"TLSMPDRV.INI";
 inline constexpr wchar_t kDataFileNoLib[] = L"TLSMPNOL.INI";
 inline constexpr wchar_t kDataFilePartial[] = L"TLSMPPAR.INI";
 inline constexpr wchar_t kDataFileIcons[] = L"TLSMPICO.INI";
 inline constexpr wchar_t kDataFileIconsOff[] = L"TLSMPIOF.INI";
+inline constexpr wchar_t kDataFileInkOrder[] = L"TLSMPINK.INI";
 inline constexpr wchar_t kDriverFile[] = L"TLSMPDRV.DLL";
 inline constexpr wchar_t kModelID[] = L"SMP-100";
 
@@ -93,8 +98,19 @@ struct InkOrderValue {
 // What the sample driver's installer writes into its ink-ordering key: the
 // ordering page ("INK_OrderURL"), the thresholds ("BorderLine" 20,10,5,0),
 // automatic reminders on ("EnablePopup" 1) and the cartridge texts of the
-// four inks ("011" to "014", "111" to "114" for the high-capacity ones).
+// four inks ("011" to "014", "111" to "114" for the high-capacity ones), the
+// cartridge numbers a regional installer writes.
 const std::vector<InkOrderValue>& SampleInkOrderValues();
+
+// The web browser's stand-in (sample/programs/url_recorder.cpp): the kit puts
+// it into the system folder and registers it as the program that opens http
+// and https addresses; it appends each address it is given to kUrlLog in the
+// scenario folder.
+inline constexpr wchar_t kUrlRecorder[] = L"urlrecorder.exe";
+inline constexpr wchar_t kUrlLog[] = L"urls.log";
+// Registers `program` as the opener of http and https addresses (HKLM
+// Software\Classes\<scheme>\shell\open\command). False when a key cannot be written.
+bool RegisterUrlOpener(const std::wstring& program);
 
 // Creates the key below HKLM (or opens it) and writes the values into it;
 // other values of the key stay. False when a value cannot be written.

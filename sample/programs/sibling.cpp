@@ -18,6 +18,15 @@
 // values of "/D" (driver), "/P" (printer, may be missing) and "/M" (model, may
 // be missing), and adds "\tinstall=<result>" to its line.
 //
+// It also shows the ink-order pop-up as the companion program does: with "/A"
+// (a reminder of the status window) it calls PrKioskaPopUp with the printer's
+// identity and the option block of "/T" (mode), "/L" (ink left), "/N" (notify
+// codes) and "/IC" (ink codes), a text that is not there passed as null, and
+// adds "\tkioska=<result>"; with "/MENU" (the tray program's ink-order item)
+// it calls PrKioskaPopUp in the mode "MENU" for the printer of "/P", or, with
+// no printer, PrKiosSameDrvs for the driver of "/D", and adds "\tmenu=<result>".
+// The line is written when the pop-up has closed.
+//
 // As the status window program (V_G20RN1.EXE) it opens what the real one
 // opens after writing its line: with "/TD" the tray icon question
 // (PrEntryIconDlg), otherwise the printer's status window in the detail type
@@ -30,6 +39,7 @@
 #include <cwchar>
 #include <string>
 
+#include "api/monicore.h"
 #include "foundation/command_line.h"
 #include "kit.h"
 #include "platform/files.h"
@@ -49,49 +59,76 @@ std::wstring ProgramName() {
 void Append(const std::wstring& line) {
   const std::wstring folder = moni::kit::ScenarioFolder();
   if (folder.empty()) return;
-  const std::string utf8 = moni::NarrowUtf8(moni::ToU16(line + L"\n"));
-  moni::KernelHandle file(CreateFileW((folder + L"\\programs.log").c_str(), FILE_APPEND_DATA,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
-  DWORD n = 0;
-  if (file) WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &n, nullptr);
+  moni::files::AppendEntry(folder + L"\\programs.log", moni::NarrowUtf8(moni::ToU16(line + L"\n")));
 }
 
-bool HasSwitch(const std::wstring& cmd, std::u16string_view name) {
+bool Requested(const std::wstring& cmd, std::u16string_view name) {
   for (const moni::cmdline::Switch& sw : moni::cmdline::ScanSwitches(moni::ToU16(cmd)).switches) {
     if (moni::cmdline::NameEquals(sw.name, name)) return true;
   }
   return false;
 }
 
+// An export of the monicore.dll beside the program; null when either is missing.
+template <typename Fn>
+Fn Export(const moni::Module& library, const char* name) {
+  return moni::ProcAddress<Fn>(library.get(), name);
+}
+
+const wchar_t* OrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
+
+// The exports' results, or -1 when the library or the export is missing.
+int CallIconInstall(const moni::Module& library, const CTrayCommandLineInfo& info) {
+  const auto fn = Export<int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR)>(library, "PrIconInstall");
+  return fn ? fn(info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szModelID.c_str()) : -1;
+}
+
+int CallKioskaPopUp(const moni::Module& library, const CTrayCommandLineInfo& info, const std::wstring& mode,
+                    const std::wstring& inkLeft, const std::wstring& notify, const std::wstring& codes) {
+  const auto fn = Export<int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, const KioskaOption*)>(library, "PrKioskaPopUp");
+  const KioskaOption option{OrNull(mode), OrNull(inkLeft), OrNull(notify), OrNull(codes)};
+  return fn ? fn(info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(),
+                 info.m_szModelID.c_str(), &option)
+            : -1;
+}
+
+int CallSameDrivers(const moni::Module& library, const CTrayCommandLineInfo& info) {
+  const auto fn = Export<int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR)>(library, "PrKiosSameDrvs");
+  return fn ? fn(info.m_szDriverName.c_str(), info.m_szModelID.c_str(), L"MENU") : -1;
+}
+
+// What the program does as the companion program, as the tail of its line.
+std::wstring ActAsCompanion(const std::wstring& switches, const CTrayCommandLineInfo& info) {
+  const bool install = Requested(switches, u"ICONINSTALL"), menu = Requested(switches, u"MENU");
+  if (!install && !info.fields.a && !menu) return {};
+  const moni::Module library(LoadLibraryW((moni::kit::ProgramFolder() + L"monicore.dll").c_str()));
+  if (install) return L"\tinstall=" + std::to_wstring(CallIconInstall(library, info));
+  const moni::cmdline::TrayFields& f = info.fields;
+  if (f.a) {
+    using moni::ToWide;
+    return L"\tkioska=" +
+           std::to_wstring(CallKioskaPopUp(library, info, ToWide(f.t), ToWide(f.l), ToWide(f.n), ToWide(f.ic)));
+  }
+  const int result = info.m_szPrinterName.empty() ? CallSameDrivers(library, info)
+                                                  : CallKioskaPopUp(library, info, L"MENU", L"", L"", L"");
+  return L"\tmenu=" + std::to_wstring(result);
+}
+
 // What the status window program opens for its parameters, through the
 // monicore.dll beside it.
 void OpenStatusWindow(const CTrayCommandLineInfo& info, const std::wstring& cmd) {
-  if (info.fields.preferences || HasSwitch(cmd, u"MAINT") || HasSwitch(cmd, u"ICONINSTALL")) return;
+  if (info.fields.preferences || Requested(cmd, u"MAINT") || Requested(cmd, u"ICONINSTALL")) return;
   const moni::Module library(LoadLibraryW((moni::kit::ProgramFolder() + L"monicore.dll").c_str()));
   if (info.fields.td) {
-    using EntryIconFn = int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR);
-    if (const auto fn = moni::ProcAddress<EntryIconFn>(library.get(), "PrEntryIconDlg"))
+    if (const auto fn = Export<int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR)>(library, "PrEntryIconDlg"))
       fn(info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(), info.m_szModelID.c_str());
     return;
   }
   using StartViewFn = int(WINAPI*)(int, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, void*, DWORD);
-  if (const auto fn = moni::ProcAddress<StartViewFn>(library.get(), "PrStartView")) {
+  if (const auto fn = Export<StartViewFn>(library, "PrStartView")) {
     fn(2, info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(), info.m_szModelID.c_str(), L"", L"",
        nullptr, 0);
   }
-}
-
-// PrIconInstall's result, or -1 when the library or the export is missing.
-int CallIconInstall(const std::wstring& cmd) {
-  moni::cmdline::TrayFields fields;
-  moni::cmdline::ApplySwitches(moni::ToU16(cmd), fields);
-  const moni::Module library(LoadLibraryW((moni::kit::ProgramFolder() + L"monicore.dll").c_str()));
-  using IconInstallFn = int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR);
-  const auto fn = moni::ProcAddress<IconInstallFn>(library.get(), "PrIconInstall");
-  if (!fn) return -1;
-  return fn(moni::ToWide(fields.printerName).c_str(), moni::ToWide(fields.driverName).c_str(),
-            moni::ToWide(fields.modelId).c_str());
 }
 
 }  // namespace
@@ -112,19 +149,21 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   if (argv) LocalFree(argv);
 
-  std::wstring install;
-  if (HasSwitch(cmd, u"ICONINSTALL")) install = L"\tinstall=" + std::to_wstring(CallIconInstall(cmd));
-
+  // The switches of a parameter file are read before the parser deletes it.
+  CTrayCommandLineInfo first;
+  first.Parse(cmd, false);
+  std::wstring used, fileText, text;
+  if (!first.m_szParamFile.empty()) ReadParameterFile(first.m_szParamFile, fileText, used);
   CTrayCommandLineInfo info;
   info.Parse(cmd);
-  std::wstring used, text;
   const bool gone = !info.m_szParamFile.empty() && !ReadParameterFile(info.m_szParamFile, text, used);
+  const std::wstring companion = ActAsCompanion(cmd + L"\n" + fileText, info);
   Append(ProgramName() + L"\tP=" + info.m_szPrinterName + L"\tO=" + info.m_szPortName + L"\tM=" + info.m_szModelID +
          L"\tD=" + info.m_szDriverName + L"\tE=" + (info.fields.preferences ? L"1" : L"0") + L"\tFU=" +
          info.m_szParamFile + L"\tread=" + (info.m_fParamFileRead ? L"1" : L"0") + L"\tgone=" + (gone ? L"1" : L"0") +
          L"\tA=" + (info.fields.a ? L"1" : L"0") + L"\tT=" + moni::ToWide(info.fields.t) + L"\tL=" +
          moni::ToWide(info.fields.l) + L"\tN=" + moni::ToWide(info.fields.n) + L"\tIC=" + moni::ToWide(info.fields.ic) +
-         L"\tcmd=" + cmd + install);
+         L"\tcmd=" + cmd + companion);
 
   wchar_t stay[32] = {};
   if (GetEnvironmentVariableW(L"SIBLING_STAY_MS", stay, 32) > 0) Sleep(std::wcstoul(stay, nullptr, 10));

@@ -15,6 +15,17 @@ SystemVersion RunningSystemVersion() {
   return {info.dwPlatformId == VER_PLATFORM_WIN32_NT, info.dwMajorVersion, info.dwMinorVersion};
 }
 
+std::wstring RunningProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  while (path.size() <= 32768) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) return path.substr(0, n);
+    path.resize(path.size() * 2);
+  }
+  return {};
+}
+
 std::wstring SystemFolder() {
   std::wstring dir(MAX_PATH, L'\0');
   for (int attempt = 0; attempt < 3; ++attempt) {

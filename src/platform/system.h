@@ -24,6 +24,9 @@ SystemVersion RunningSystemVersion();
 // The system folder without a trailing "\", or empty.
 std::wstring SystemFolder();
 
+// The full path of the running program (its main module), or empty.
+std::wstring RunningProgramPath();
+
 // Loads a library that the driver's data names. The library is loaded into
 // whatever program hosts this code, so its file is never taken from that
 // program's folder or the current folder:

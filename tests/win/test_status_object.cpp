@@ -210,10 +210,10 @@ TEST(InkStatusUrl, TwoInksWithTheModelAndNation) {
   auto status = ObjectFor(14, &record);
   const std::wstring nation = std::to_wstring(CPrinterStatus::GetNationNumber());
   EXPECT_EQ(status->GetInkStatusURL(record, SampleFiles(profile.path())),
-            L"https://inkstatus.example.com/SMP100/" + nation + L"/inks?count=4&i1=40&i2=NA&i3=NA&i4=NA");
+            L"?model=SMP100&nation=" + nation + L"&count=4&i1=40&i2=NA&i3=NA&i4=NA");
   // A model text with conversions is text, in the header only.
   EXPECT_EQ(status->GetInkStatusURL(record, {Bin() + L"V_SMPRES.DLL", profile.path(), L"Other"}),
-            L"https://inkstatus.example.com/%s%d%n/" + nation + L"/inks?count=4&i1=40&i2=NA&i3=NA&i4=NA");
+            L"?model=%s%d%n&nation=" + nation + L"&count=4&i1=40&i2=NA&i3=NA&i4=NA");
   // No resource library, or one without the address: empty.
   EXPECT_EQ(status->GetInkStatusURL(record, {L"", profile.path(), L"SMP-100"}), L"");
   EXPECT_EQ(status->GetInkStatusURL(record, {Bin() + L"V_SMPBMP.DLL", profile.path(), L"SMP-100"}), L"");

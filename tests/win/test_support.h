@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
@@ -54,6 +55,18 @@ inline std::string ReadFileBytes(const std::wstring& path) {
   DWORD got = 0;
   while (file.valid() && ReadFile(file.get(), buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
   return bytes;
+}
+
+// The lines of a text (without their "\n"; a final line end adds no line).
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return lines;
 }
 
 // Writes the bytes as the whole file; false when it cannot be written.

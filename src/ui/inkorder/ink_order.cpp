@@ -22,7 +22,9 @@ bool OpenPrinterKey(CRegistryKey& key, const std::wstring& path, REGSAM access) 
   return !path.empty() && key.Open(HKEY_CURRENT_USER, path, false, access);
 }
 
-StoredValue ReadDword(const CRegistryKey& key, const std::wstring& name) {
+}  // namespace
+
+StoredValue ReadStoredDword(const CRegistryKey& key, const std::wstring& name) {
   DWORD type = 0, value = 0, size = sizeof value;
   if (key.IsOpen() &&
       RegQueryValueExW(key.Get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
@@ -31,8 +33,6 @@ StoredValue ReadDword(const CRegistryKey& key, const std::wstring& name) {
     return value;
   return std::nullopt;
 }
-
-}  // namespace
 
 InkOrderSetup SetupForPrinter(const std::wstring& printer, const std::wstring& driver, const std::wstring& port,
                               const std::wstring& model) {
@@ -136,7 +136,7 @@ void CInkOrder::InitializeLevels(const std::wstring& printerKey) const {
   const std::uint32_t first = ReadThresholds().b[0];
   for (size_t i = 0; i < 4; ++i) {
     // A level of another type counts as missing, here as in the decision.
-    if (!ReadDword(key, LevelValueName(i))) key.SetDword(LevelValueName(i), first);
+    if (!ReadStoredDword(key, LevelValueName(i))) key.SetDword(LevelValueName(i), first);
   }
 }
 
@@ -150,11 +150,11 @@ ReminderState CInkOrder::ReadState(const std::wstring& printerKey, const moni::s
   state.enablePopup = orderKey.Dword(L"EnablePopup");
   CRegistryKey key;
   if (OpenPrinterKey(key, printerKey, KEY_QUERY_VALUE)) {
-    state.ioEnablePopup = ReadDword(key, kIoEnablePopup);
-    state.inkOrderDisable = ReadDword(key, kInkOrderDisable);
+    state.ioEnablePopup = ReadStoredDword(key, kIoEnablePopup);
+    state.inkOrderDisable = ReadStoredDword(key, kInkOrderDisable);
     for (size_t i = 0; i < 4; ++i) {
-      state.levels[i] = ReadDword(key, LevelValueName(i));
-      state.last[i] = ReadDword(key, LastValueName(i));
+      state.levels[i] = ReadStoredDword(key, LevelValueName(i));
+      state.last[i] = ReadStoredDword(key, LastValueName(i));
     }
   }
   state.onScreen = CheckPopupState(printerKey) == 1;

@@ -16,6 +16,7 @@
 #include "ui/inkorder/reminder_core.h"
 
 class CBaseInfo;
+class CRegistryKey;
 
 namespace moni::inkorder {
 
@@ -39,6 +40,10 @@ inline constexpr wchar_t kIoEnablePopup[] = L"IoEnablePopup";
 inline constexpr wchar_t kInkOrderDisable[] = L"InkOrderDisable";
 std::wstring LevelValueName(size_t index);  // "InkOrderLevel_1" for index 0
 std::wstring LastValueName(size_t index);   // "InkOrderLast_1" for index 0
+
+// A REG_DWORD value of an open key; nothing when the key is not open or the
+// value is missing or of another type.
+StoredValue ReadStoredDword(const CRegistryKey& key, const std::wstring& name);
 
 // Creates the pop-up lock of a printer key and program (not owned) into
 // `lock`; false when it exists already (then `lock` stays empty) or cannot be

@@ -34,11 +34,15 @@ moni::inkorder::StoredValue COrderKey::Dword(const std::wstring& name) {
   return first;
 }
 
+moni::inkorder::Thresholds ThresholdsOfKey(COrderKey& key) {
+  const std::wstring borderLine = key.String(L"BorderLine");
+  return moni::inkorder::ThresholdsOf(borderLine.empty() ? std::nullopt
+                                                         : std::optional<std::u16string>(moni::ToU16(borderLine)));
+}
+
 void ApplyOrderKey(moni::inkorder::CInkOrderInfo& info, COrderKey& key) {
   using moni::ToU16;
-  const std::wstring borderLine = key.String(L"BorderLine");
-  info.thresholds = moni::inkorder::ThresholdsOf(borderLine.empty() ? std::nullopt
-                                                                    : std::optional<std::u16string>(ToU16(borderLine)));
+  info.thresholds = ThresholdsOfKey(key);
   info.whereToBuy = ToU16(key.String(L"Custom_BtnWhereToBuy"));
   info.remindLater = ToU16(key.String(L"Custom_BtnRemindMeLater"));
   info.cancel = ToU16(key.String(L"Custom_BtnCancel"));

@@ -35,6 +35,10 @@ class COrderKey {
   CMachineKey m_machine;
 };
 
+// The thresholds of the key's "BorderLine" (the defaults when it is missing
+// or refused).
+moni::inkorder::Thresholds ThresholdsOfKey(COrderKey& key);
+
 // Takes into the dialog's information what the ink-ordering key holds: the
 // thresholds ("BorderLine"), the custom button texts and message templates,
 // and for each ink (index 0 to 3) the cartridge texts "011" to "014" and

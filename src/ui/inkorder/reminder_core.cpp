@@ -117,6 +117,10 @@ OrderButtons ButtonsOfOrderType(int orderType) {
   }
 }
 
+bool RemindersOn(StoredValue ioEnablePopup, StoredValue enablePopup) {
+  return ioEnablePopup ? *ioEnablePopup == 1 : enablePopup == 1u;
+}
+
 std::string_view ReasonText(ReminderReason reason) {
   switch (reason) {
     case ReminderReason::Due: return "due";
@@ -137,8 +141,7 @@ ReminderDecision DecideReminder(const ReminderState& state) {
   d.thresholds = ThresholdsOf(state.borderLine);
   d.borderLineUsed = state.borderLine && ParseBorderLine(*state.borderLine).has_value();
 
-  const bool on = state.ioEnablePopup ? *state.ioEnablePopup == 1 : state.enablePopup == 1u;
-  if (!on) {
+  if (!RemindersOn(state.ioEnablePopup, state.enablePopup)) {
     d.reason = ReminderReason::PopupOff;
     return d;
   }

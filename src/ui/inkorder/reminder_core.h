@@ -87,6 +87,10 @@ struct ReminderState {
   std::array<StoredValue, 4> last;           // "InkOrderLast_1" to "InkOrderLast_4"
 };
 
+// Automatic reminders are on for a printer: its "IoEnablePopup" is 1, or it
+// is missing and the ink-ordering key's "EnablePopup" is 1.
+bool RemindersOn(StoredValue ioEnablePopup, StoredValue enablePopup);
+
 // Why a reminder is or is not started.
 enum class ReminderReason {
   Due,             // the companion program is to be started

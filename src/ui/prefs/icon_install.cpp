@@ -11,6 +11,7 @@
 #include "foundation/target_keys.h"
 #include "platform/files.h"
 #include "platform/spooler.h"
+#include "platform/system.h"
 #include "platform/text.h"
 #include "ui/prefs/icon_texts_core.h"
 #include "ui/prefs/startup_entry.h"
@@ -23,17 +24,6 @@ bool SameNoCase(const std::wstring& a, const std::wstring& b) {
   if (a.size() > INT_MAX || b.size() > INT_MAX) return false;
   return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
          CSTR_EQUAL;
-}
-
-std::wstring RunningProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) return path.substr(0, n);
-    path.resize(path.size() * 2);
-  }
-  return {};
 }
 
 std::wstring DriverValue(const std::wstring& printer, const std::wstring& driver, const wchar_t* name) {
@@ -72,7 +62,7 @@ int IsMyTargetPrinter(const std::wstring& printer) {
   spooler::PrinterInfo info;
   if (!spooler::GetPrinterInfo(printer, info)) return 0;
   const std::wstring companion = DriverValue(printer, info.driver, L"DepExe");
-  const std::wstring running = RunningProgram();
+  const std::wstring running = RunningProgramPath();
   log.Write("DepExe : %s, running : %s\n", companion, running);
   return !companion.empty() && !running.empty() && SameNoCase(companion, running) ? 1 : 0;
 }

@@ -6,6 +6,7 @@
 #include "foundation/debug_log.h"
 #include "platform/seh_guard.h"
 #include "platform/spooler.h"
+#include "platform/system.h"
 #include "ui/progress/progress_core.h"
 #include "tlma_remote.h"
 
@@ -31,17 +32,8 @@ bool Fetch(HMODULE module, WORD ordinal, Fn& out) {
 }  // namespace
 
 std::wstring CProgressLibrary::ProgramFolder() {
-  std::vector<wchar_t> path(MAX_PATH);
-  for (;;) {
-    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      std::wstring full(path.data(), n);
-      return full.substr(0, full.find_last_of(L"\\/") + 1);
-    }
-    if (path.size() >= 32768) return {};
-    path.resize(path.size() * 2);
-  }
+  const std::wstring full = moni::RunningProgramPath();
+  return full.substr(0, full.find_last_of(L"\\/") + 1);
 }
 
 bool CProgressLibrary::RenderedOnServer(const std::wstring& dataType) { return dataType.find(L"EMF") != std::wstring::npos; }
