@@ -247,6 +247,28 @@ TEST(Placing, StoredPositionsMustKeepSomeOfTheWindowOnTheScreen) {
   EXPECT_FALSE(centred.writeBack);
 }
 
+TEST(Placing, AWindowThatGrewIsMovedBackOntoTheScreen) {
+  const Screen screen{1024, 740, 20};  // the bottom of the work area is 760
+  struct Case {
+    int x, y, width, height;
+    int px, py;
+  };
+  const Case cases[] = {
+      {824, 660, 200, 100, 824, 660},  // exactly in the corner: stays
+      {824, 660, 200, 101, 824, 659},  // one row too tall: up by one
+      {825, 660, 200, 100, 824, 660},  // one column too far right
+      {824, 460, 200, 400, 824, 360},  // the corner window of type 4 grown into type 3
+      {0, 0, 2000, 900, 0, 0},         // larger than the screen: the top left stays visible
+      {-50, -50, 200, 100, -50, -50},  // partly off the top left, as the user put it: kept
+      {100, 700, 200, 100, 100, 660},
+  };
+  for (const Case& c : cases) {
+    const Placement p = KeepOnScreen(c.x, c.y, c.width, c.height, screen);
+    EXPECT_EQ(p.x, c.px) << c.x << "," << c.y << " " << c.width << "x" << c.height;
+    EXPECT_EQ(p.y, c.py) << c.x << "," << c.y << " " << c.width << "x" << c.height;
+  }
+}
+
 TEST(Periods, DecimalSecondsUpToADay) {
   struct Case {
     const char16_t* text;

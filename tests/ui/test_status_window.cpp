@@ -158,6 +158,13 @@ class StatusWindow : public ::testing::Test {
     port = L"USB3" + std::to_wstring(GetCurrentProcessId() % 90 + 10);
     ASSERT_TRUE(kit::AddPrinter(printer, kit::kDriver, port));
     WriteScenario(kReady);
+    // The sample model enables the tray icon and the low-ink reminder: every
+    // opening would ask the tray icon question, and a low ink would show the
+    // ink-order dialog, each in a program of its own that waits for the user
+    // (and holds the test's output open). Only the test of the question asks it.
+    MakePrinterKey();
+    SetKeyValue(L"TrayIconEnable", 0);
+    SetKeyValue(inkorder::kIoEnablePopup, 0);
   }
   void TearDown() override {
     spooler::SetJobSource(nullptr);
@@ -428,7 +435,6 @@ TEST_F(StatusWindow, CommunicationFailuresShowSearchingDuringTheGracePeriod) {
   // A printer that offers no status channel: every poll is a failure.
   ASSERT_TRUE(kit::WriteScenario(kit::kOpenByPrinter, printer,
                                  "[Printer]\nDeviceID=MFG:TALMER;MDL:SMP-100;\nChannels=0x10000005:0x0003\nReply1=-\n"));
-  MakePrinterKey();
   // Without a status channel the communication error is the unknown state of
   // channel 0 (-1, "cannot be reached").
   constexpr int kUnreachable = -1;
@@ -469,7 +475,6 @@ TEST_F(StatusWindow, CommunicationFailuresShowSearchingDuringTheGracePeriod) {
 }
 
 TEST_F(StatusWindow, SoundsPlayOncePerConditionWhilePrintingAndUndecodableRepliesKeepTheWindow) {
-  MakePrinterKey();
   // The printing side holds the printer: the window follows the status record it writes.
   const KernelHandle printing(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 64, (L"V_GTMS_" + printer).c_str()));
   ASSERT_TRUE(printing);
@@ -517,8 +522,12 @@ TEST_F(StatusWindow, SoundsPlayOncePerConditionWhilePrintingAndUndecodableReplie
 
 TEST_F(StatusWindow, StoredPositionsOffTheScreenAreReplacedAndWrittenBack) {
   WriteScenario(kPaperOut);  // the pop-up stays while the condition lasts
-  MakePrinterKey();
-  const int width = GetSystemMetrics(SM_CXFULLSCREEN), bottom = GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION);
+  // The full-screen area with the caption, within the work area (Wine's
+  // full-screen height with the caption passes the screen's bottom edge).
+  RECT work = {};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  const int width = std::min<int>(GetSystemMetrics(SM_CXFULLSCREEN), work.right),
+            bottom = std::min<int>(GetSystemMetrics(SM_CYFULLSCREEN) + GetSystemMetrics(SM_CYCAPTION), work.bottom);
   struct Case {
     int x, y;
     bool keptX, keptY;
@@ -626,7 +635,6 @@ TEST_F(StatusWindow, ResourceLibrariesWithoutTemplatesOrTextsEndCleanlyOrWork) {
 }
 
 TEST_F(StatusWindow, TrayIconQuestionAskedThroughTheStatusProgramOnce) {
-  MakePrinterKey();
   SetKeyValue(L"TrayIconEnable", 1);
   CRegistryKey run;
   ASSERT_TRUE(run.Open(HKEY_CURRENT_USER, startup::kRunKey, true, KEY_ALL_ACCESS));
@@ -698,35 +706,104 @@ TEST_F(StatusWindow, StatusProgramOpensTheStatusWindowForTheTrayMenusPrinterItem
   EXPECT_EQ(WaitForSingleObject(started.process.get(), 10000), WAIT_OBJECT_0) << "the program ends with its window";
 }
 
-// Pictures of the window against the sample printer's states: the detail
-// type (ink low), the progress type (a job printing, ready) and the pop-up
-// (a job printing, out of paper), in English and German.
+// monictl view as a support engineer runs it: the window in monictl's own
+// process, a picture of it, the closing after the time asked for, and the
+// export's result on stdout; a pop-up on a ready printer closes by itself.
+TEST_F(StatusWindow, MonictlViewOpensTheWindowAndPrintsTheResult) {
+  struct Case {
+    const wchar_t* options;
+    DWORD exitCode;
+    const char* printed;  // in the output
+    bool picture;
+  };
+  const Case cases[] = {
+      {L"--type detail --screenshot \"%s\" --close-after 1", 0, "result 0 (the window ran and closed)", true},
+      {L"--type hidden --screenshot \"%s\" --close-after 1", 0, "the hidden type shows no window", false},
+      // Ready: nothing to show, the pop-up ends by itself long before the longest time allowed.
+      {L"--type popup --close-after 86400", 0, "result 0", false},
+      {L"--type sideways", 2, "--type is popup, detail, progress or hidden", false},
+      {L"--close-after 86401", 2, "--close-after takes seconds (0 to 86400)", false},
+  };
+  for (const Case& c : cases) {
+    TempFile output(L"monictl_view_", L".txt"), picture(L"monictl_view_", L".png");
+    std::wstring options = c.options;
+    const size_t slot = options.find(L"%s");
+    if (slot != std::wstring::npos) options.replace(slot, 2, picture.path());
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    KernelHandle out(CreateFileW(output.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(out.valid());
+    std::wstring command = L"\"" + kit::ProgramFolder() + L"monictl.exe\" view \"" + printer + L"\" " + options;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out.get();
+    startup.hStdError = out.get();
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
+    KernelHandle processHandle(process.hProcess), thread(process.hThread);
+    out.reset();
+    ASSERT_EQ(WaitForSingleObject(processHandle.get(), 20000), WAIT_OBJECT_0) << c.options;
+    DWORD exitCode = 9;
+    GetExitCodeProcess(processHandle.get(), &exitCode);
+    const std::string text = ReadFileBytes(output.path());
+    EXPECT_EQ(exitCode, c.exitCode) << text;
+    EXPECT_NE(text.find(c.printed), std::string::npos) << text;
+    EXPECT_EQ(picture.exists(), c.picture) << text;
+  }
+}
+
+// Pictures of the window against the sample printer's states, in English and
+// German: the detail type (ready, printing, out of paper, ink low, ink out
+// with an absent cyan tank, searching, communication error), the progress
+// type (a job printing) and the pop-up (a job printing, out of paper).
 TEST_F(StatusWindow, PicturesOfEveryTypeInBothLanguages) {
   if (ArtifactFolder().empty()) GTEST_SKIP() << "no artifact folder";
   JobScenario(7, "never");
   const auto block = JobBlock(7, 1);
+  const std::string printing = std::string("010103") + "0F0D03" "030146" "040250" "05034B" "010028";
+  const std::string inkOut = std::string("010100" "020105") + "0F0D03" "03016E" "040250" "050346" "010000";  // cyan "n": absent
+  constexpr int kSearching = 1000, kUnreachable = -1, kAny = -2;
   struct Shot {
     const wchar_t* name;
     int type;
-    const std::string* fields;
-    int shownType;
+    const std::string* fields;  // null: the printer offers no status channel
+    int reason, statusNo, shownType;
+    DWORD statusStartMs;  // long: the first status is still awaited
   };
-  const Shot shots[] = {{L"detail", 2, &kInkLow, 2}, {L"progress", 3, &kReady, 3}, {L"popup", 3, &kPaperOut, 1}};
+  const Shot shots[] = {
+      {L"detail-ready", 2, &kReady, 4, 1, 2, 50},
+      {L"detail-printing", 2, &printing, 4, kAny, 2, 50},
+      {L"detail-paperout", 2, &kPaperOut, 4, 18, 2, 50},
+      {L"detail-inklow", 2, &kInkLow, 4, 20, 2, 50},
+      {L"detail-inkout", 2, &inkOut, 4, kAny, 2, 50},
+      {L"detail-searching", 2, &kReady, 0, kSearching, 2, 60000},
+      {L"detail-commerror", 2, nullptr, 3, kUnreachable, 2, 50},
+      {L"progress-printing", 3, &printing, 4, kAny, 3, 50},
+      {L"popup-paperout", 3, &kPaperOut, 4, 18, 1, 50},
+  };
   for (const wchar_t* language : {L"en", L"de"}) {
     for (const Shot& s : shots) {
       seen.clear();
-      WriteScenario(*s.fields);
+      if (s.fields) {
+        WriteScenario(*s.fields);
+      } else {
+        ASSERT_TRUE(kit::WriteScenario(kit::kOpenByPrinter, printer,
+                                       "[Printer]\nDeviceID=MFG:TALMER;MDL:SMP-100;\nChannels=0x10000005:0x0003\nReply1=-\n"));
+      }
       const std::wstring library = std::wstring(language) == L"en" ? L"V_SMPRES.DLL" : L"V_SMPRDE.DLL";
-      auto thread = Open(Args(s.type, s.type == 3 ? &block : nullptr, library), Fast());
-      const int shown = s.shownType;
-      ASSERT_TRUE(WaitForUpdate([shown](const UpdateNote& n) { return n.reason == 4 && n.dialogType == shown; })) << s.name;
+      view::DetailOptions options = Fast();
+      options.statusStartMs = s.statusStartMs;
+      auto thread = Open(Args(s.type, s.type == 3 ? &block : nullptr, library), options);
+      ASSERT_TRUE(WaitForUpdate([&s](const UpdateNote& n) {
+        return n.reason == s.reason && n.dialogType == s.shownType && (s.statusNo == kAny || n.statusNo == s.statusNo);
+      })) << s.name << " " << Updates();
       Sleep(600);  // the progress of the job and the pictures' first frames
       HWND window = StatusWindowOf(thread->id());
       EXPECT_EQ(SaveWindowPicture(window, std::wstring(L"window\\") + language + L"-" + s.name + L".png"),
                 picture::SaveResult::kSaved)
           << s.name;
       PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-      ASSERT_TRUE(thread->Finish(10000));
+      ASSERT_TRUE(thread->Finish(10000)) << s.name;
     }
   }
 }

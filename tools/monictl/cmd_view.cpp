@@ -76,7 +76,7 @@ void Watch(DWORD windowThread, const std::wstring& screenshot, double closeAfter
       if (saved == moni::picture::SaveResult::kSaved) printf("picture saved: %s\n", Utf8(screenshot).c_str());
       else fprintf(stderr, "monictl: view: the window showed nothing to save\n");
     } else if (!stop.load()) {
-      fprintf(stderr, "monictl: view: the window is not shown (the hidden type, or it closed), so no picture was taken\n");
+      fprintf(stderr, "monictl: view: the window was not shown (it closed), so no picture was taken\n");
     }
     fflush(stdout);
   }
@@ -139,6 +139,10 @@ int CmdView(const Args& args) {
   const auto start = moni::ProcAddress<decltype(&PrStartView)>(lib.get(), "PrStartView");
   if (!start) return Fail("monicore.dll lacks PrStartView (see \"monictl exports\")");
 
+  if (type == 4 && !screenshot.empty()) {
+    fprintf(stderr, "monictl: view: the hidden type shows no window, so no picture is taken\n");
+    screenshot.clear();
+  }
   printf("opening the status window of \"%s\"; waiting for it to close\n", Utf8(printer).c_str());
   fflush(stdout);
   std::atomic<bool> stop{false};

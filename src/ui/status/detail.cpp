@@ -42,6 +42,20 @@ constexpr std::uint32_t kResetChannels[] = {0x00000004, 0x10000005, 0};
 // Wait reasons whose cancelling leaves the loop and the job unaccepted.
 constexpr DWORD kCancellableWaits = 0x2 | 0x4 | 0x8 | 0x10 | 0x80 | 0x100 | 0x200 | 0x800;
 
+// The screen the window is placed on: the full-screen client area and the
+// caption height, never beyond the work area (a system without a taskbar may
+// report a full-screen height that, with the caption added, passes the
+// screen's bottom edge, and the corner window would be cut off).
+moni::detail::Screen ScreenNow() {
+  moni::detail::Screen screen{GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN), GetSystemMetrics(SM_CYCAPTION)};
+  RECT work;
+  if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && work.bottom > screen.caption) {
+    if (screen.width > work.right) screen.width = work.right;
+    if (screen.height + screen.caption > work.bottom) screen.height = work.bottom - screen.caption;
+  }
+  return screen;
+}
+
 std::wstring LoadText(HMODULE library, UINT id) {
   if (!library) return {};
   const wchar_t* text = nullptr;
@@ -857,16 +871,24 @@ void CDetail::PlaceWindow() {
     storedX = key.QueryDword(kPositionX, moni::detail::kNoStoredPosition);
     storedY = key.QueryDword(kPositionY, moni::detail::kNoStoredPosition);
   }
-  const moni::detail::Screen screen{GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN),
-                                    GetSystemMetrics(SM_CYCAPTION)};
   const moni::detail::Placement place =
-      moni::detail::PlaceWindow(m_view.DialogType(), m_bSavePosition, storedX, storedY, r.right - r.left, r.bottom - r.top, screen);
+      moni::detail::PlaceWindow(m_view.DialogType(), m_bSavePosition, storedX, storedY, r.right - r.left, r.bottom - r.top, ScreenNow());
   SetWindowPos(hwnd, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   if (place.writeBack && key.IsOpen()) {
     log.Write("Position %d, %d written back\n", place.x, place.y);
     key.SetDword(kPositionX, static_cast<DWORD>(place.x));
     key.SetDword(kPositionY, static_cast<DWORD>(place.y));
   }
+}
+
+// The views keep the top left corner when a type or a status makes the window
+// larger: a window placed in the lower right corner would grow off the screen.
+void CDetail::KeepOnScreen() {
+  RECT r;
+  if (!GetWindowRect(Window(), &r)) return;
+  const moni::detail::Placement place = moni::detail::KeepOnScreen(r.left, r.top, r.right - r.left, r.bottom - r.top, ScreenNow());
+  if (place.x != r.left || place.y != r.top)
+    SetWindowPos(Window(), nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDetail::ShowForType() {
@@ -880,6 +902,7 @@ void CDetail::OnSize(WPARAM kind) {
     EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | MF_GRAYED);
     EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | (m_view.DialogType() == kProgress ? MF_ENABLED : MF_GRAYED));
     SetWindowTextW(Window(), m_view.Caption().c_str());
+    KeepOnScreen();
   } else if (kind == SIZE_MINIMIZED) {
     EnableMenuItem(menu, SC_RESTORE, MF_BYCOMMAND | MF_ENABLED);
     EnableMenuItem(menu, SC_MINIMIZE, MF_BYCOMMAND | MF_GRAYED);

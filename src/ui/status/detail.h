@@ -162,6 +162,7 @@ class CDetail : public CModelessDialog {
   void OnMove();
   void OnClose();
   void PlaceWindow();
+  void KeepOnScreen();
   // Shows the window for its type (hidden in type 4).
   void ShowForType();
   void EndGrace();

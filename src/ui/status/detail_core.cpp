@@ -154,6 +154,16 @@ Placement PlaceWindow(int type, bool savePosition, std::uint32_t storedX, std::u
   return place;
 }
 
+Placement KeepOnScreen(int x, int y, int width, int height, const Screen& screen) {
+  const long long right = screen.width, bottom = static_cast<long long>(screen.height) + screen.caption;
+  long long px = x, py = y;
+  if (px + width > right) px = right - width;
+  if (py + height > bottom) py = bottom - height;
+  if (px < 0 && x >= 0) px = 0;
+  if (py < 0 && y >= 0) py = 0;
+  return {static_cast<int>(px < x ? px : x), static_cast<int>(py < y ? py : y), false};
+}
+
 int ParsePeriodSeconds(std::u16string_view text) {
   size_t i = 0;
   while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;

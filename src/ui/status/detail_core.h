@@ -143,6 +143,10 @@ struct Placement {
 inline constexpr std::uint32_t kNoStoredPosition = 0x70000000;
 Placement PlaceWindow(int type, bool savePosition, std::uint32_t storedX, std::uint32_t storedY, int width, int height,
                       const Screen& screen);
+// A window that grew when its type changed (it keeps its top left corner)
+// moved up and left just as far as its lower right corner needs to be on the
+// screen again, never beyond the top or left edge; unchanged when it fits.
+Placement KeepOnScreen(int x, int y, int width, int height, const Screen& screen);
 
 // --- Periods -----------------------------------------------------------------------
 
