@@ -15,10 +15,12 @@
 #include <vector>
 
 #include "api/start_view.h"
+#include "foundation/base_info.h"
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
 #include "kit.h"
 #include "platform/handles.h"
+#include "ui/inkorder/ink_order.h"
 
 namespace {
 
@@ -112,6 +114,17 @@ class OpenWindow {
   std::thread m_thread;
 };
 
+// The printer's key with its defaults, without the tray icon question and the
+// low-ink reminder: each runs a program of its own that waits for the user
+// and would be measured with the window.
+bool QuietPrinterKey(const moni::api::ViewArguments& args) {
+  if (CBaseInfo::Instance().SetPrinterInformation(args.printer, args.driver, args.port, args.model, L"", L"") < 0) return false;
+  std::wstring path;
+  CRegistryKey key;
+  return GetTargetPrnKey(args.printer, false, path) == 0 && key.Open(HKEY_CURRENT_USER, path, false, KEY_SET_VALUE) &&
+         key.SetDword(L"TrayIconEnable", 0) && key.SetDword(moni::inkorder::kIoEnablePopup, 0);
+}
+
 void RemoveTargetKeys(const std::wstring& printer) {
   std::wstring path;
   while (GetTargetPrnKey(printer, false, path) == 0) {
@@ -144,7 +157,7 @@ int wmain(int argc, wchar_t** argv) {
 
   int rc = 1;
   if (!moni::kit::AddPrinter(args.printer, moni::kit::kDriver, args.port) ||
-      !moni::kit::WriteScenario(moni::kit::kOpenByPrinter, args.printer, kScenario)) {
+      !moni::kit::WriteScenario(moni::kit::kOpenByPrinter, args.printer, kScenario) || !QuietPrinterKey(args)) {
     std::fprintf(stderr, "bench_view: cannot make the printer\n");
   } else {
     std::vector<double> shown, status, painted;
@@ -171,6 +184,8 @@ int wmain(int argc, wchar_t** argv) {
       OpenWindow window(args);
       double s = 0, f = 0, p = 0;
       window.WaitForFirstPaint(s, f, p);
+      std::printf("monitoring for %d s\n", seconds);
+      std::fflush(stdout);
       const double cpu0 = CpuMs(), wall0 = Now();
       Sleep(static_cast<DWORD>(seconds) * 1000);
       const double cpu = CpuMs() - cpu0, wall = Now() - wall0;
