@@ -795,7 +795,8 @@ TEST_F(StatusWindow, PicturesOfEveryTypeInBothLanguages) {
       options.statusStartMs = s.statusStartMs;
       auto thread = Open(Args(s.type, s.type == 3 ? &block : nullptr, library), options);
       ASSERT_TRUE(WaitForUpdate([&s](const UpdateNote& n) {
-        return n.reason == s.reason && n.dialogType == s.shownType && (s.statusNo == kAny || n.statusNo == s.statusNo);
+        return n.reason == s.reason && n.dialogType == s.shownType && (s.statusNo == kAny || n.statusNo == s.statusNo) &&
+               (s.type != 3 || n.jobPercent >= 0);  // a job request: its job is shown
       })) << s.name << " " << Updates();
       Sleep(600);  // the progress of the job and the pictures' first frames
       HWND window = StatusWindowOf(thread->id());

@@ -76,7 +76,7 @@ void Watch(DWORD windowThread, const std::wstring& screenshot, double closeAfter
       if (saved == moni::picture::SaveResult::kSaved) printf("picture saved: %s\n", Utf8(screenshot).c_str());
       else fprintf(stderr, "monictl: view: the window showed nothing to save\n");
     } else if (!stop.load()) {
-      fprintf(stderr, "monictl: view: the window was not shown (it closed), so no picture was taken\n");
+      fprintf(stderr, "monictl: view: the window was not shown (it closed, or it stays hidden), so no picture was taken\n");
     }
     fflush(stdout);
   }
