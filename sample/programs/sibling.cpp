@@ -26,6 +26,13 @@
 // it calls PrKioskaPopUp in the mode "MENU" for the printer of "/P", or, with
 // no printer, PrKiosSameDrvs for the driver of "/D", and adds "\tmenu=<result>".
 // The line is written when the pop-up has closed.
+//
+// As the status window program (V_G20RN1.EXE) it opens what the real one
+// opens after writing its line: with "/TD" the tray icon question
+// (PrEntryIconDlg), otherwise the printer's status window in the detail type
+// (PrStartView), which runs until it is closed. The preferences ("/E") and a
+// maintenance command ("/MAINT") and an installation ("/ICONINSTALL") only
+// leave their line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -107,6 +114,23 @@ std::wstring ActAsCompanion(const std::wstring& switches, const CTrayCommandLine
   return L"\tmenu=" + std::to_wstring(result);
 }
 
+// What the status window program opens for its parameters, through the
+// monicore.dll beside it.
+void OpenStatusWindow(const CTrayCommandLineInfo& info, const std::wstring& cmd) {
+  if (info.fields.preferences || Requested(cmd, u"MAINT") || Requested(cmd, u"ICONINSTALL")) return;
+  const moni::Module library(LoadLibraryW((moni::kit::ProgramFolder() + L"monicore.dll").c_str()));
+  if (info.fields.td) {
+    if (const auto fn = Export<int(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR)>(library, "PrEntryIconDlg"))
+      fn(info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(), info.m_szModelID.c_str());
+    return;
+  }
+  using StartViewFn = int(WINAPI*)(int, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, void*, DWORD);
+  if (const auto fn = Export<StartViewFn>(library, "PrStartView")) {
+    fn(2, info.m_szPrinterName.c_str(), info.m_szDriverName.c_str(), info.m_szPortName.c_str(), info.m_szModelID.c_str(), L"", L"",
+       nullptr, 0);
+  }
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -143,5 +167,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   wchar_t stay[32] = {};
   if (GetEnvironmentVariableW(L"SIBLING_STAY_MS", stay, 32) > 0) Sleep(std::wcstoul(stay, nullptr, 10));
+  if (_wcsicmp(ProgramName().c_str(), L"V_G20RN1.EXE") == 0) OpenStatusWindow(info, cmd);
   return 0;
 }

@@ -151,6 +151,12 @@ void CDetailBqStatus::SetIntervals(int local, int network) {
 
 std::uint32_t CDetailBqStatus::EnumChannel(int index) { return EnumStatusChannel(index); }
 
+bool CDetailBqStatus::RefreshPrinting() {
+  const moni::KernelHandle map(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, m_strMonitorMapFile.c_str()));
+  m_bPrinting = map.valid();
+  return map.valid();
+}
+
 std::wstring CDetailBqStatus::PrinterKey() const {
   const bool byPort = m_strPrinterName.empty();
   const std::wstring& name = byPort ? m_strPortName : m_strPrinterName;
@@ -176,14 +182,7 @@ int CDetailBqStatus::ComStatusResult() {
   const DWORD value = key.Open(HKEY_CURRENT_USER, path)
                           ? key.QueryDword(moni::comstatus::kValueName, moni::comstatus::kSeen)
                           : moni::comstatus::kNew;
-  switch (value) {
-    case moni::comstatus::kNoReply: return -1;
-    case moni::comstatus::kNew: return 1;
-    case moni::comstatus::kBusy: return -2;
-    case moni::comstatus::kReplyError: return -3;
-    case moni::comstatus::kOffline: return -4;
-    default: return 0;
-  }
+  return moni::comstatus::ResultOf(value);
 }
 
 int CDetailBqStatus::GetPrinterStatus() {
@@ -235,9 +234,7 @@ void CDetailBqStatus::BqStatusThreadMain() {
   while (m_worker.Running()) {
     if (counter >= wait) {
       counter = 0;
-      moni::KernelHandle map(OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, m_strMonitorMapFile.c_str()));
-      m_bPrinting = map.valid();
-      map.reset();
+      RefreshPrinting();
       int r = 1;
       if (m_bPrinting.load()) {
         r = ComStatusResult();

@@ -95,14 +95,18 @@ class CDetailBqStatus : public CBqStatChannel {
 
   const std::wstring& MonitorMapFile() const { return m_strMonitorMapFile; }
   bool Printing() const { return m_bPrinting.load(); }
+  // Sets the printing flag from the printing side's mapping now (the thread
+  // refreshes it at every step); returns it.
+  bool RefreshPrinting();
+
+  // The "ComStatus" value while printing as a result: 1 a new status, 0
+  // nothing new, negative a condition to show (-1, -2, -3, -4).
+  int ComStatusResult();
 
  protected:
   void BqStatusThreadMain() override;
 
  private:
-  // The "ComStatus" value while printing as a result: 1 a new status, 0
-  // nothing new, negative a condition to show (-1, -2, -3, -4).
-  int ComStatusResult();
   // The printer key below HKCU (by printer name, else by port); empty when none.
   std::wstring PrinterKey() const;
   int Interval() const;

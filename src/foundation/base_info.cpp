@@ -64,6 +64,20 @@ int GetInstallPath(std::wstring& out, const std::wstring& driverName, const std:
   return Result(out, folder + L"\\");
 }
 
+std::wstring FindSiblingProgram(const std::wstring& printerName, const std::wstring& driverName, const std::wstring& modelId,
+                                const std::wstring& valueName, const std::wstring& defaultFile) {
+  auto isFile = [](const std::wstring& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  };
+  const std::wstring named = CDatReader::GetDriverString(printerName, driverName, valueName);
+  if (isFile(named)) return named;
+  std::wstring install;
+  if (GetInstallPath(install, driverName, modelId, printerName) && isFile(install + defaultFile)) return install + defaultFile;
+  CDebugLog("FindSiblingProgram").Write("Error : no program for %s (%s = %s)\n", driverName, valueName, named);
+  return {};
+}
+
 int GetPrnDllPath(std::wstring& out, const std::wstring& driverName, const std::wstring& modelId, const std::wstring& printerName) {
   std::wstring profile;
   if (!GetProfileName(profile, driverName, modelId, printerName)) return Result(out, {});

@@ -48,6 +48,12 @@ int GetPrnDllPath(std::wstring& out, const std::wstring& driverName, const std::
 int GetResDllPath(std::wstring& out, const std::wstring& driverName, const std::wstring& modelId, const std::wstring& printerName);
 int GetBmpDllPath(std::wstring& out, const std::wstring& driverName, const std::wstring& modelId, const std::wstring& printerName);
 
+// A sibling program of the driver: the file that the driver's setup data
+// value `valueName` names ("V_GICN", "V_GRUN", ...), else `defaultFile` in
+// the driver's install folder; empty when neither is a file.
+std::wstring FindSiblingProgram(const std::wstring& printerName, const std::wstring& driverName, const std::wstring& modelId,
+                                const std::wstring& valueName, const std::wstring& defaultFile);
+
 // The setup data value "ModelID" of the printer's (or the named) driver.
 std::wstring GetModelIdFromDriver(const std::wstring& printerName, const std::wstring& driverName);
 

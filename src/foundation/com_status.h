@@ -15,4 +15,18 @@ inline constexpr std::uint32_t kBusy = 3;        // the printer was busy
 inline constexpr std::uint32_t kReplyError = 4;  // the reply could not be read
 inline constexpr std::uint32_t kOffline = 5;     // the spooler has the printer offline
 
+// The value as a status result of the status window's polling loop: 1 a new
+// status to read, 0 nothing new, or the condition to show (-1 no reply, -2
+// busy, -3 a reply error, -4 offline).
+constexpr int ResultOf(std::uint32_t value) {
+  switch (value) {
+    case kNoReply: return -1;
+    case kNew: return 1;
+    case kBusy: return -2;
+    case kReplyError: return -3;
+    case kOffline: return -4;
+    default: return 0;
+  }
+}
+
 }  // namespace moni::comstatus

@@ -368,12 +368,7 @@ void CMainFrame::RefreshPortName() {
 }
 
 void CMainFrame::OnStatusWindow(bool preferences) {
-  std::wstring program = CDatReader::GetPrivateRegString(CDatReader::Source::Printer, m_szPrinterName, DriverKey(),
-                                                         L"V_GRUN");
-  if (program.empty()) {
-    std::wstring install;
-    if (GetInstallPath(install, m_szDriverName, m_szModelID, m_szPrinterName)) program = install + L"V_G20RN1.EXE";
-  }
+  const std::wstring program = FindSiblingProgram(m_szPrinterName, m_szDriverName, m_szModelID, L"V_GRUN", L"V_G20RN1.EXE");
   if (program.empty() || !StartDUVExe(program, preferences ? L"/E" : L"")) {
     ShowMessage(preferences ? m_szPrefsFailure : m_szStatusFailure);
   }

@@ -19,6 +19,7 @@ int CmdParams(const Args& args);
 int CmdReminder(const Args& args);
 int CmdIcons(const Args& args);
 int CmdPrefs(const Args& args);
+int CmdView(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

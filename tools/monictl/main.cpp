@@ -61,6 +61,12 @@ constexpr const char* kUsage =
     "                            prints the result and the settings before and after\n"
     "  prefs PRINTER --show [--json]\n"
     "                            the printer's stored settings; nothing is opened\n"
+    "  view PRINTER [--type popup|detail|progress|hidden] [--screenshot FILE]\n"
+    "       [--close-after SECONDS]\n"
+    "                            opens the printer's status window as a driver does (detail\n"
+    "                            by default), waits for it to close and prints the result;\n"
+    "                            saves a PNG of it once its first status shows, closes it\n"
+    "                            after the given time\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -193,5 +199,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"reminder") return CmdReminder(args);
   if (command == L"icons") return CmdIcons(args);
   if (command == L"prefs") return CmdPrefs(args);
+  if (command == L"view") return CmdView(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }

@@ -5,7 +5,7 @@
 # section is made again. The results are checked in, so a build needs none of this.
 set -euo pipefail
 cd "$(dirname "$0")"
-sections=${*:-status prefs icon}
+sections=${*:-status prefs icon window}
 
 # Windows bitmaps without an alpha channel or colour-space chunks, as windres
 # and LoadImage take them.
@@ -174,6 +174,51 @@ icon() {
     "$tmp/entry32.png"
   convert "$tmp/entry32.png" -resize 16x16 "$tmp/entry16.png"
   convert "$tmp/entry32.png" "$tmp/entry16.png" entry_icon.ico
+}
+
+# The status window: its icon and the sounds of its statuses.
+window() {
+  local tmp
+  tmp=$(mktemp -d)
+  trap 'rm -rf "$tmp"' RETURN
+  # window_621.ico (48, 32 and 16 pixels): a printer with a round "i" badge,
+  # drawn at 48 pixels and made smaller.
+  convert -size 48x48 xc:none \
+    -fill white -stroke '#7a8591' -strokewidth 2 -draw "polygon 13,17 16,4 32,4 35,17" \
+    -fill '#dfe3e8' -stroke '#55606c' -strokewidth 2.5 -draw "roundrectangle 3,17 45,38 5,5" \
+    -fill '#3c4650' -stroke none -draw "rectangle 11,31 37,33" \
+    -fill '#1d4f91' -stroke white -strokewidth 2 -draw "circle 36,36 36,46" \
+    -fill white -stroke none -draw "rectangle 35,30 37,32" -draw "rectangle 35,34 37,42" \
+    "$tmp/window48.png"
+  convert "$tmp/window48.png" -resize 32x32 "$tmp/window32.png"
+  convert "$tmp/window48.png" -resize 16x16 "$tmp/window16.png"
+  convert "$tmp/window48.png" "$tmp/window32.png" "$tmp/window16.png" window_621.ico
+
+  # The status sounds (WAVE resources, 8 kHz, 8-bit mono): 510 a short
+  # attention chime of two rising notes, 511 a soft single note, 512 two
+  # falling notes for an error.
+  wav() {
+    local out=$1
+    shift
+    LC_ALL=C awk -v notes="$*" 'BEGIN {
+      rate = 8000; n = split(notes, part, " "); total = 0
+      for (i = 1; i <= n; i += 2) total += int(rate * part[i + 1] / 1000)
+      printf "RIFF"; le32(36 + total); printf "WAVEfmt "; le32(16); le16(1); le16(1); le32(rate); le32(rate); le16(1); le16(8)
+      printf "data"; le32(total)
+      for (i = 1; i <= n; i += 2) {
+        len = int(rate * part[i + 1] / 1000)
+        for (t = 0; t < len; t++) {
+          fade = (len - t) / len; if (t < 40) fade *= t / 40
+          printf "%c", int(128 + 90 * fade * sin(2 * 3.14159265 * part[i] * t / rate))
+        }
+      }
+    }
+    function le16(v) { printf "%c%c", v % 256, int(v / 256) % 256 }
+    function le32(v) { le16(v % 65536); le16(int(v / 65536)) }' > "$out"
+  }
+  wav sound_510.wav 660 90 880 140
+  wav sound_511.wav 740 160
+  wav sound_512.wav 520 120 390 180
 }
 
 for section in $sections; do "$section"; done

@@ -23,11 +23,6 @@ namespace {
 constexpr wchar_t kParamFilePrefix[] = L"V_G";
 constexpr wchar_t kDefaultTrayProgram[] = L"V_G20IC1.EXE";
 
-bool IsFile(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 std::wstring EntryNameOf(const TrayIdentity& identity) {
   return ToWide(startup::EntryName(ToU16(identity.printer), ToU16(identity.port)));
 }
@@ -77,14 +72,7 @@ int IsWow64() {
 }
 
 std::wstring FindTrayProgram(const TrayIdentity& identity) {
-  CDebugLog log("FindTrayProgram");
-  const std::wstring named = CDatReader::GetDriverString(identity.printer, identity.driver, L"V_GICN");
-  if (IsFile(named)) return named;
-  std::wstring install;
-  if (GetInstallPath(install, identity.driver, identity.model, identity.printer) && IsFile(install + kDefaultTrayProgram))
-    return install + kDefaultTrayProgram;
-  log.Write("Error : no tray program for %s (V_GICN = %s)\n", identity.driver, named);
-  return {};
+  return FindSiblingProgram(identity.printer, identity.driver, identity.model, L"V_GICN", kDefaultTrayProgram);
 }
 
 bool Execute(const std::wstring& program, const std::wstring& commandLine) {
