@@ -33,6 +33,8 @@
 // (PrStartView), which runs until it is closed. The preferences ("/E") and a
 // maintenance command ("/MAINT") and an installation ("/ICONINSTALL") only
 // leave their line.
+// SIBLING_NO_WINDOWS (environment, any value) leaves that out, for tests that
+// only follow what the tray program starts.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -167,6 +169,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   wchar_t stay[32] = {};
   if (GetEnvironmentVariableW(L"SIBLING_STAY_MS", stay, 32) > 0) Sleep(std::wcstoul(stay, nullptr, 10));
-  if (_wcsicmp(ProgramName().c_str(), L"V_G20RN1.EXE") == 0) OpenStatusWindow(info, cmd);
+  if (_wcsicmp(ProgramName().c_str(), L"V_G20RN1.EXE") == 0 && GetEnvironmentVariableW(L"SIBLING_NO_WINDOWS", nullptr, 0) == 0)
+    OpenStatusWindow(info, cmd);
   return 0;
 }

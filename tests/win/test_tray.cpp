@@ -74,6 +74,9 @@ class TrayProgram : public ::testing::Test {
   void SetUp() override {
     m_logWasOn = ReadLogSwitch();
     SetLogSwitch(1);
+    // The status program stand-in writes its line and ends, as these tests
+    // follow only what the tray program starts (the status window stays open).
+    SetEnvironmentVariableW(L"SIBLING_NO_WINDOWS", L"1");
     m_folder = kit::MakeScenarioFolder(TempFolder() + L"tray_" + UniqueTestName());
     printer = L"Tray " + UniqueTestName();
     ASSERT_TRUE(kit::AddPrinter(printer, kit::kDriver, L"USB001"));
@@ -85,6 +88,7 @@ class TrayProgram : public ::testing::Test {
     if (!key.empty()) RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, printer.c_str());
     SetEnvironmentVariableW(L"SMPUTL_DELAY_MS", nullptr);
+    SetEnvironmentVariableW(L"SIBLING_NO_WINDOWS", nullptr);
     SetLogSwitch(m_logWasOn);
     kit::RemoveScenarioFolder(m_folder);
   }
