@@ -89,12 +89,7 @@ int CMainFrame::StartUp() {
   if (!LoadResDll()) return -1;
   if (!AddIcon()) return 0;
 
-  m_menu.reset(LoadMenuW(m_resLibrary.get(), MAKEINTRESOURCEW(801)));
-  m_hPopup = m_menu ? GetSubMenu(m_menu.get(), 0) : nullptr;
-  if (!m_hPopup) return 0;
-  ModifyMenuW(m_hPopup, 0, MF_BYPOSITION | MF_STRING, kStatusItem, Name().c_str());
-  SetMenuDefaultItem(m_hPopup, kStatusItem, FALSE);
-  AddExMenu();
+  if (!BuildMenu(m_resLibrary.get(), m_hIconSource)) return 0;
 
   // Icons, bitmaps and texts are copies: the libraries can go.
   m_iconLibrary.reset();
@@ -105,6 +100,16 @@ int CMainFrame::StartUp() {
   if (m_nPrinterCheckMs != 0) SetTimer(m_hWnd, kPrinterCheckTimer, m_nPrinterCheckMs, nullptr);
   SetTimer(m_hWnd, kMaskCheckTimer, m_nMaskCheckMs, nullptr);
   return 1;
+}
+
+bool CMainFrame::BuildMenu(HMODULE resources, HMODULE iconSource) {
+  m_menu.reset(LoadMenuW(resources, MAKEINTRESOURCEW(801)));
+  m_hPopup = m_menu ? GetSubMenu(m_menu.get(), 0) : nullptr;
+  if (!m_hPopup) return false;
+  ModifyMenuW(m_hPopup, 0, MF_BYPOSITION | MF_STRING, kStatusItem, Name().c_str());
+  SetMenuDefaultItem(m_hPopup, kStatusItem, FALSE);
+  AddExMenu(resources, iconSource);
+  return true;
 }
 
 int CMainFrame::DuplicationChk() {
@@ -254,7 +259,7 @@ bool CMainFrame::IsDriverUpdateMenu(int id, const std::wstring& program) const {
   return ContainsUpper(moni::ToU16(MenuTemplate(id)), moni::ToU16(program));
 }
 
-void CMainFrame::AddExMenu() {
+void CMainFrame::AddExMenu(HMODULE resources, HMODULE iconSource) {
   AppendMenuW(m_hPopup, MF_SEPARATOR, 0, nullptr);
   const std::wstring inkOrderProgram = GetDepExeName();
   const bool inkOrderEnabled = IsEnableInkOrder();
@@ -284,7 +289,7 @@ void CMainFrame::AddExMenu() {
   std::vector<ExtraItem> found;
   for (int id = kFirstExtraItem; id <= kLastExtraItem; ++id) {
     if (read(moni::ToU16(std::to_wstring(id))).empty()) continue;
-    std::wstring text = LoadText(m_resLibrary.get(), id);
+    std::wstring text = LoadText(resources, id);
     if (id == inkOrderItem && !inkOrderEnabled) text.clear();
     found.push_back({id, moni::ToU16(text)});
     m_items[id - kFirstExtraItem].text = std::move(text);
@@ -295,7 +300,7 @@ void CMainFrame::AddExMenu() {
       continue;
     }
     ExtraItemEntry& item = m_items[entry.id - kFirstExtraItem];
-    item.bitmap.reset(LoadImageW(m_hIconSource, MAKEINTRESOURCEW(entry.id), IMAGE_BITMAP, 0, 0, 0));
+    item.bitmap.reset(LoadImageW(iconSource, MAKEINTRESOURCEW(entry.id), IMAGE_BITMAP, 0, 0, 0));
     item.driverUpdate = haveUpdate && IsDriverUpdateMenu(entry.id, updateProgram);
     AppendMenuW(m_hPopup, MF_OWNERDRAW, static_cast<UINT_PTR>(entry.id), reinterpret_cast<LPCWSTR>(&item));
     LogWriteInt(L"CMainFrame::AddExMenu : item", entry.id);
