@@ -1,5 +1,7 @@
 #include "tray/main_frame.h"
 
+#include <algorithm>
+
 #include "foundation/base_info.h"
 #include "foundation/command_line.h"
 #include "foundation/dat_reader.h"
@@ -49,6 +51,17 @@ HICON LoadShieldIcon() {
   info.cbSize = sizeof info;
   return SUCCEEDED(get(kShield, kIconSmall, &info)) ? info.hIcon : nullptr;
 }
+
+// Where an extra item's text starts, from the item's left edge: 10 pixels
+// right of its bitmap (drawn 4 pixels from the edge), or 20 without one.
+int TextOffset(HBITMAP bitmap) {
+  BITMAP info = {};
+  if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return 20;
+  return 4 + info.bmWidth + 10;
+}
+
+// The room an item keeps right of its text.
+constexpr int kTextRightMargin = 8;
 
 }  // namespace
 
@@ -311,7 +324,8 @@ void CMainFrame::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
   if (measure.CtlType != ODT_MENU) return;
   const int id = static_cast<int>(measure.itemID);
   if (id < kFirstExtraItem || id > kLastExtraItem) return;
-  const std::wstring& text = m_items[id - kFirstExtraItem].text;
+  const ExtraItemEntry& item = m_items[id - kFirstExtraItem];
+  const std::wstring& text = item.text;
   HDC dc = GetDC(nullptr);
   SIZE size = {};
   NONCLIENTMETRICSW metrics = {};
@@ -325,7 +339,10 @@ void CMainFrame::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
   if (old) SelectObject(dc, old);
   if (font) DeleteObject(font);
   ReleaseDC(nullptr, dc);
-  measure.itemWidth = static_cast<UINT>(GetSystemMetrics(SM_CXMENUCHECK) + size.cx);
+  // As wide as the item is drawn: the text starts right of the bitmap, which
+  // is wider than a check mark, so the check-mark width alone would clip it.
+  const int left = TextOffset(static_cast<HBITMAP>(item.bitmap.get()));
+  measure.itemWidth = static_cast<UINT>((std::max)(GetSystemMetrics(SM_CXMENUCHECK), left) + size.cx + kTextRightMargin);
   measure.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU));
 }
 
@@ -338,7 +355,7 @@ void CMainFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
   FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
 
   const int height = draw.rcItem.bottom - draw.rcItem.top;
-  int textLeft = draw.rcItem.left + 20;
+  const int textLeft = draw.rcItem.left + TextOffset(static_cast<HBITMAP>(item.bitmap.get()));
   if (item.bitmap) {
     BITMAP info = {};
     GetObjectW(item.bitmap.get(), sizeof info, &info);
@@ -355,7 +372,6 @@ void CMainFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
         DestroyIcon(shield);
       }
     }
-    textLeft = x + info.bmWidth + 10;
   }
   RECT text = draw.rcItem;
   text.left = textLeft;

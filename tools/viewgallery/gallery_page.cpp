@@ -55,8 +55,8 @@ const std::vector<StatusSample>& StatusSamples() {
       {u"ready", u"Ready", "010104" MONI_INKS("50", "5A", "55", "3C"), 0, false, false, -1, -1, false},
       {u"printing", u"Printing", "010101" MONI_INKS("4B", "52", "50", "37"), 0, true, false, -1, -1, false},
       {u"inklow", u"Ink low", "010104" "040113" MONI_INKS("46", "3C", "41", "0C"), 0, false, false, 12, 140, true},
-      // Black is out and the cyan tank is not there (a level the printer cannot measure).
-      {u"inkout", u"Ink out, a tank absent", "010100" "020105" MONI_INKS("FE", "50", "46", "00"), 0, false, true, -1, -1, false},
+      // Black is out and the cyan tank gives no reading ("n").
+      {u"inkout", u"Ink out, a tank absent", "010100" "020105" MONI_INKS("6E", "50", "46", "00"), 0, false, true, -1, -1, false},
       {u"paperout", u"Paper out", "010100" "020101" MONI_INKS("46", "3C", "41", "32"), 0, true, true, -1, -1, false},
       {u"commerror", u"Communication error", nullptr, 21, false, false, -1, -1, false},
       {u"searching", u"Searching", nullptr, 1000, false, false, -1, -1, false},
