@@ -18,9 +18,9 @@ size_t Count(const std::string& text, const std::string& part) {
 
 TEST(GalleryPlan, EveryWindowAndStateOnceWithAFileNameOfItsOwn) {
   const std::vector<Shot> shots = PlanShots(u"DEU");
-  // 7 printer states in 3 dialog types, the preferences, the tray question,
-  // 5 order types and the tray menu.
-  ASSERT_EQ(shots.size(), 7u * 3 + 1 + 1 + 5 + 1);
+  // 7 printer states in 3 dialog types, the preferences in 2 states, the tray
+  // question, 5 order types and the tray menu.
+  ASSERT_EQ(shots.size(), 7u * 3 + 2 + 1 + 5 + 1);
   std::set<std::u16string> files;
   for (const Shot& shot : shots) {
     EXPECT_TRUE(files.insert(shot.file).second) << HtmlEscape(shot.file);
@@ -29,7 +29,7 @@ TEST(GalleryPlan, EveryWindowAndStateOnceWithAFileNameOfItsOwn) {
     EXPECT_EQ(shot.language, u"DEU");
   }
   for (const char16_t* file : {u"deu-status-paperout-detail.png", u"deu-status-searching-popup.png",
-                               u"deu-status-commerror-progress.png", u"deu-status-inkout-detail.png", u"deu-prefs-stored.png",
+                               u"deu-status-commerror-progress.png", u"deu-status-inkout-detail.png", u"deu-prefs-stored.png", u"deu-prefs-trayicon.png",
                                u"deu-trayquestion-asked.png", u"deu-inkorder-menu.png", u"deu-inkorder-auto00.png",
                                u"deu-traymenu-open.png"}) {
     EXPECT_EQ(files.count(file), 1u) << HtmlEscape(file);

@@ -93,6 +93,9 @@ std::vector<Shot> PlanShots(std::u16string_view language) {
     }
   }
   shots.push_back(Planned(WindowKind::Preferences, language, u"Monitoring preferences", u"prefs", u"As stored", u"stored"));
+  Shot icon = Planned(WindowKind::Preferences, language, u"Monitoring preferences", u"prefs", u"Taskbar icon ticked (not saved)", u"trayicon");
+  icon.sample = 1;
+  shots.push_back(std::move(icon));
   shots.push_back(Planned(WindowKind::TrayQuestion, language, u"Tray icon question", u"trayquestion", u"Asked", u"asked"));
   const auto& orders = InkOrderSamples();
   for (size_t i = 0; i < orders.size(); ++i) {

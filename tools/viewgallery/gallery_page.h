@@ -47,7 +47,9 @@ const std::vector<DialogTypeName>& StatusDialogTypes();
 // One picture of the gallery, planned and then filled in by the renderer.
 struct Shot {
   WindowKind kind = WindowKind::StatusWindow;
-  int sample = 0;      // index into StatusSamples() or InkOrderSamples()
+  // Index into StatusSamples() or InkOrderSamples(); for the preferences 1
+  // with the taskbar icon ticked.
+  int sample = 0;
   int dialogType = 0;  // the status window's type
   std::u16string window, state, language;
   std::u16string file;  // the PNG's name in the gallery folder
@@ -59,7 +61,7 @@ struct Shot {
 
 // Every picture for one language (its setup data section, e.g. "ENU"), in
 // the order of the page: the status window in each dialog type and state, the
-// preferences, the tray question, the ink-order dialog in each order type and
+// preferences as stored and with the taskbar icon ticked, the tray question, the ink-order dialog in each order type and
 // the tray menu. File names are "<language>-<window>-<state>.png" in lower case.
 std::vector<Shot> PlanShots(std::u16string_view language);
 

@@ -30,6 +30,7 @@ using moni::ToWide;
 
 constexpr wchar_t kSamplePrinter[] = L"TALMER Sample Printer";
 constexpr int kStatusTemplate = 102, kPreferencesTemplate = 100, kTrayMenu = 801;
+constexpr int kPreferencesTrayBox = 206;  // the preferences' taskbar icon check box
 constexpr DWORD kShowMs = 10000;   // a window is given this long to appear
 constexpr DWORD kSettleMs = 300;   // and this long to paint once it has
 
@@ -247,7 +248,7 @@ bool WaitUntil(F done, DWORD ms) {
 // a thread of its own, pictures the window once it shows, and ends it with
 // `close`. The shot says so when the window never showed.
 void ShootModal(const std::function<void()>& show, const wchar_t* className, const std::function<void(HWND)>& close,
-                const std::wstring& folder, Shot& shot) {
+                const std::wstring& folder, Shot& shot, const std::function<void(HWND)>& prepare = {}) {
   std::atomic<DWORD> threadId{0};
   std::atomic<bool> done{false};
   std::thread thread([&] {
@@ -258,6 +259,7 @@ void ShootModal(const std::function<void()>& show, const wchar_t* className, con
   HWND window = nullptr;
   WaitUntil([&] { return done.load() || (threadId.load() && (window = VisibleWindowOf(threadId, className)) != nullptr); }, kShowMs);
   if (window) {
+    if (prepare) prepare(window);
     Sleep(kSettleMs);
     CheckTexts(window, shot);
     Save(window, folder, shot);
@@ -327,7 +329,12 @@ void ShootPreferences(const Setup& setup, const Language& language, const std::w
                           moni::prefs::DuvEnvOptions::ForRunningSystem());
         if (dialog.Initialize()) dialog.DoModal(nullptr);
       },
-      L"#32770", CloseDialog, folder, shot);
+      L"#32770", CloseDialog, folder, shot, [&](HWND dialog) {
+        // The taskbar icon ticked as a user ticks it: the design list and the
+        // preview follow; closing without OK keeps the stored setting.
+        HWND box = GetDlgItem(dialog, kPreferencesTrayBox);
+        if (shot.sample == 1 && box && SendMessageW(box, BM_GETCHECK, 0, 0) != BST_CHECKED) SendMessageW(box, BM_CLICK, 0, 0);
+      });
 }
 
 void ShootTrayQuestion(const Setup& setup, const Language& language, const std::wstring& folder, Shot& shot) {
