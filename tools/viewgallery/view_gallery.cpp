@@ -45,6 +45,42 @@ std::vector<BYTE> Reply(const char* fields) {
   return reply;
 }
 
+// A sample job (the document and media names given), or an empty record
+// that is not valid.
+CProgressInfo SampleProgress(const wchar_t* document, const wchar_t* media, bool valid) {
+  CProgressInfo progress;
+  std::memset(&progress.m_Record, 0, sizeof progress.m_Record);
+  progress.m_bValid = valid;
+  progress.m_bJobAccepted = true;
+  if (!valid) return progress;
+  auto copy = [](char16_t* to, const wchar_t* from) {
+    for (size_t i = 0; i + 1 < 64 && from[i]; ++i) to[i] = static_cast<char16_t>(from[i]);
+  };
+  moni::progress::JobRecord& r = progress.m_Record;
+  r.dwJobId = 7;
+  r.dwParam = 1;
+  copy(r.szDocument, document);
+  r.wPaperCodes[0] = 1;
+  r.wPaperCodes[1] = 2;
+  r.wPaperCodes[2] = 3;
+  copy(r.szMediaType, media);
+  copy(r.szPaperSize, L"A4");
+  r.dwSheets[0] = 2;
+  r.dwSheets[1] = 3;
+  r.dwProgress[0] = 2;
+  r.dwProgress[1] = 3;
+  r.bInfo104 = 1;
+  r.dwInfo104 = 95;
+  return progress;
+}
+
+// A status object of a status number without a reply (21 communication
+// error, 1000 searching).
+std::unique_ptr<CPrinterStatus> StatusFromNumber(int statusNo) {
+  const CStatusInfo info(nullptr, moni::status::SpoolerSteps::None());
+  return info.CreateStatusObject(0, nullptr, 0, statusNo, 0, FALSE);
+}
+
 INT_PTR CALLBACK MinimalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
@@ -80,38 +116,6 @@ void Pump() {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-}
-
-CProgressInfo SampleProgress(const wchar_t* document, const wchar_t* media, bool valid) {
-  CProgressInfo progress;
-  std::memset(&progress.m_Record, 0, sizeof progress.m_Record);
-  progress.m_bValid = valid;
-  progress.m_bJobAccepted = true;
-  if (!valid) return progress;
-  auto copy = [](char16_t* to, const wchar_t* from) {
-    for (size_t i = 0; i + 1 < 64 && from[i]; ++i) to[i] = static_cast<char16_t>(from[i]);
-  };
-  moni::progress::JobRecord& r = progress.m_Record;
-  r.dwJobId = 7;
-  r.dwParam = 1;
-  copy(r.szDocument, document);
-  r.wPaperCodes[0] = 1;
-  r.wPaperCodes[1] = 2;
-  r.wPaperCodes[2] = 3;
-  copy(r.szMediaType, media);
-  copy(r.szPaperSize, L"A4");
-  r.dwSheets[0] = 2;
-  r.dwSheets[1] = 3;
-  r.dwProgress[0] = 2;
-  r.dwProgress[1] = 3;
-  r.bInfo104 = 1;
-  r.dwInfo104 = 95;
-  return progress;
-}
-
-std::unique_ptr<CPrinterStatus> StatusFromNumber(int statusNo) {
-  const CStatusInfo info(nullptr, moni::status::SpoolerSteps::None());
-  return info.CreateStatusObject(0, nullptr, 0, statusNo, 0, FALSE);
 }
 
 std::unique_ptr<CPrinterStatus> StatusFromFields(const char* hexFields, bool troubleshooting) {

@@ -50,14 +50,6 @@ void Pump();
 // not decoded.
 std::unique_ptr<CPrinterStatus> StatusFromFields(const char* hexFields, bool troubleshooting = false);
 
-// A status object of a status number without a reply (21 communication
-// error, 1000 searching, ...); null when no row fits.
-std::unique_ptr<CPrinterStatus> StatusFromNumber(int statusNo);
-
-// The progress record of a sample job (the document and media names given),
-// or an empty one that is not valid.
-CProgressInfo SampleProgress(const wchar_t* document, const wchar_t* media, bool valid);
-
 // The status object of a sample state; null when it cannot be made.
 std::unique_ptr<CPrinterStatus> StatusOf(const StatusSample& sample);
 
