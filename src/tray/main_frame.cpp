@@ -1,5 +1,7 @@
 #include "tray/main_frame.h"
 
+#include <algorithm>
+
 #include "foundation/base_info.h"
 #include "foundation/command_line.h"
 #include "foundation/dat_reader.h"
@@ -49,6 +51,17 @@ HICON LoadShieldIcon() {
   return SUCCEEDED(get(kShield, kIconSmall, &info)) ? info.hIcon : nullptr;
 }
 
+// Where an extra item's text starts, from the item's left edge: 10 pixels
+// right of its bitmap (drawn 4 pixels from the edge), or 20 without one.
+int TextOffset(HBITMAP bitmap) {
+  BITMAP info = {};
+  if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return 20;
+  return 4 + info.bmWidth + 10;
+}
+
+// The room an item keeps right of its text.
+constexpr int kTextRightMargin = 8;
+
 }  // namespace
 
 CMainFrame::CMainFrame(UINT maskCheckPeriodMs) : m_nMaskCheckMs(maskCheckPeriodMs) {
@@ -88,12 +101,7 @@ int CMainFrame::StartUp() {
   if (!LoadResDll()) return -1;
   if (!AddIcon()) return 0;
 
-  m_menu.reset(LoadMenuW(m_resLibrary.get(), MAKEINTRESOURCEW(801)));
-  m_hPopup = m_menu ? GetSubMenu(m_menu.get(), 0) : nullptr;
-  if (!m_hPopup) return 0;
-  ModifyMenuW(m_hPopup, 0, MF_BYPOSITION | MF_STRING, kStatusItem, Name().c_str());
-  SetMenuDefaultItem(m_hPopup, kStatusItem, FALSE);
-  AddExMenu();
+  if (!BuildMenu(m_resLibrary.get(), m_hIconSource)) return 0;
 
   // Icons, bitmaps and texts are copies: the libraries can go.
   m_iconLibrary.reset();
@@ -104,6 +112,16 @@ int CMainFrame::StartUp() {
   if (m_nPrinterCheckMs != 0) SetTimer(m_hWnd, kPrinterCheckTimer, m_nPrinterCheckMs, nullptr);
   SetTimer(m_hWnd, kMaskCheckTimer, m_nMaskCheckMs, nullptr);
   return 1;
+}
+
+bool CMainFrame::BuildMenu(HMODULE resources, HMODULE iconSource) {
+  m_menu.reset(LoadMenuW(resources, MAKEINTRESOURCEW(801)));
+  m_hPopup = m_menu ? GetSubMenu(m_menu.get(), 0) : nullptr;
+  if (!m_hPopup) return false;
+  ModifyMenuW(m_hPopup, 0, MF_BYPOSITION | MF_STRING, kStatusItem, Name().c_str());
+  SetMenuDefaultItem(m_hPopup, kStatusItem, FALSE);
+  AddExMenu(resources, iconSource);
+  return true;
 }
 
 int CMainFrame::DuplicationChk() {
@@ -253,7 +271,7 @@ bool CMainFrame::IsDriverUpdateMenu(int id, const std::wstring& program) const {
   return ContainsUpper(moni::ToU16(MenuTemplate(id)), moni::ToU16(program));
 }
 
-void CMainFrame::AddExMenu() {
+void CMainFrame::AddExMenu(HMODULE resources, HMODULE iconSource) {
   AppendMenuW(m_hPopup, MF_SEPARATOR, 0, nullptr);
   const std::wstring inkOrderProgram = GetDepExeName();
   const bool inkOrderEnabled = IsEnableInkOrder();
@@ -283,7 +301,7 @@ void CMainFrame::AddExMenu() {
   std::vector<ExtraItem> found;
   for (int id = kFirstExtraItem; id <= kLastExtraItem; ++id) {
     if (read(moni::ToU16(std::to_wstring(id))).empty()) continue;
-    std::wstring text = LoadText(m_resLibrary.get(), id);
+    std::wstring text = LoadText(resources, id);
     if (id == inkOrderItem && !inkOrderEnabled) text.clear();
     found.push_back({id, moni::ToU16(text)});
     m_items[id - kFirstExtraItem].text = std::move(text);
@@ -294,7 +312,7 @@ void CMainFrame::AddExMenu() {
       continue;
     }
     ExtraItemEntry& item = m_items[entry.id - kFirstExtraItem];
-    item.bitmap.reset(LoadImageW(m_hIconSource, MAKEINTRESOURCEW(entry.id), IMAGE_BITMAP, 0, 0, 0));
+    item.bitmap.reset(LoadImageW(iconSource, MAKEINTRESOURCEW(entry.id), IMAGE_BITMAP, 0, 0, 0));
     item.driverUpdate = haveUpdate && IsDriverUpdateMenu(entry.id, updateProgram);
     AppendMenuW(m_hPopup, MF_OWNERDRAW, static_cast<UINT_PTR>(entry.id), reinterpret_cast<LPCWSTR>(&item));
     LogWriteInt(L"CMainFrame::AddExMenu : item", entry.id);
@@ -305,7 +323,8 @@ void CMainFrame::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
   if (measure.CtlType != ODT_MENU) return;
   const int id = static_cast<int>(measure.itemID);
   if (id < kFirstExtraItem || id > kLastExtraItem) return;
-  const std::wstring& text = m_items[id - kFirstExtraItem].text;
+  const ExtraItemEntry& item = m_items[id - kFirstExtraItem];
+  const std::wstring& text = item.text;
   HDC dc = GetDC(nullptr);
   SIZE size = {};
   NONCLIENTMETRICSW metrics = {};
@@ -319,7 +338,10 @@ void CMainFrame::OnMeasureItem(MEASUREITEMSTRUCT& measure) {
   if (old) SelectObject(dc, old);
   if (font) DeleteObject(font);
   ReleaseDC(nullptr, dc);
-  measure.itemWidth = static_cast<UINT>(GetSystemMetrics(SM_CXMENUCHECK) + size.cx);
+  // As wide as the item is drawn: the text starts right of the bitmap, which
+  // is wider than a check mark, so the check-mark width alone would clip it.
+  const int left = TextOffset(static_cast<HBITMAP>(item.bitmap.get()));
+  measure.itemWidth = static_cast<UINT>((std::max)(GetSystemMetrics(SM_CXMENUCHECK), left) + size.cx + kTextRightMargin);
   measure.itemHeight = static_cast<UINT>(GetSystemMetrics(SM_CYMENU));
 }
 
@@ -332,7 +354,7 @@ void CMainFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
   FillRect(draw.hDC, &draw.rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
 
   const int height = draw.rcItem.bottom - draw.rcItem.top;
-  int textLeft = draw.rcItem.left + 20;
+  const int textLeft = draw.rcItem.left + TextOffset(static_cast<HBITMAP>(item.bitmap.get()));
   if (item.bitmap) {
     BITMAP info = {};
     GetObjectW(item.bitmap.get(), sizeof info, &info);
@@ -349,7 +371,6 @@ void CMainFrame::OnDrawItem(const DRAWITEMSTRUCT& draw) {
         DestroyIcon(shield);
       }
     }
-    textLeft = x + info.bmWidth + 10;
   }
   RECT text = draw.rcItem;
   text.left = textLeft;

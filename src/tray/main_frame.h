@@ -44,7 +44,11 @@ class CMainFrame {
   int DuplicationChk();
   int LoadRegSet();
   int LoadResDll();
-  void AddExMenu();
+  // The context menu: menu 801 of `resources` with the printer's name as its
+  // default item and the extra items of the setup data (texts from
+  // `resources`, bitmaps from `iconSource`). False without menu 801.
+  bool BuildMenu(HMODULE resources, HMODULE iconSource);
+  void AddExMenu(HMODULE resources, HMODULE iconSource);
   void OnDrawItem(const DRAWITEMSTRUCT& item);
   void OnMeasureItem(MEASUREITEMSTRUCT& item);
   void OnUniAux(int id);

@@ -357,6 +357,35 @@ class TrayFrame : public TrayProgram {
     for (const Item& item : Items(menu)) out.push_back(item.separator ? 0 : static_cast<int>(item.id));
     return out;
   }
+  // Whether the item drawn into a picture of the measured size leaves its
+  // last columns in the menu colour (nothing runs into the edge).
+  static bool DrawnWithin(CMainFrame& frame, UINT id, int width, int height) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    moni::GdiHandle bitmap(CreateCompatibleBitmap(screen, width, height));
+    ReleaseDC(nullptr, screen);
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    moni::GdiHandle font(CreateFontIndirectW(&metrics.lfMenuFont));
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap.get());
+    HGDIOBJ oldFont = SelectObject(dc, font.get());
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = id;
+    draw.hDC = dc;
+    draw.rcItem = {0, 0, width, height};
+    frame.OnDrawItem(draw);
+    const COLORREF menu = GetPixel(dc, width - 1, 0);
+    bool clear = menu == (GetSysColor(COLOR_MENU) & 0xFFFFFF);
+    for (int x = width - 4; x < width; ++x) {
+      for (int y = 0; y < height; ++y) clear = clear && GetPixel(dc, x, y) == menu;
+    }
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    return clear;
+  }
   std::unique_ptr<CMainFrame> MakeFrame(HWND window) {
     auto frame = std::make_unique<CMainFrame>();
     frame->m_hWnd = window;
@@ -388,12 +417,18 @@ TEST_F(TrayFrame, MenuHasTheBoldPrinterItemExtraItemsAndSeparators) {
         EXPECT_TRUE(item.ownerDrawn) << item.id;
       }
     }
-    MEASUREITEMSTRUCT measure = {};
-    measure.CtlType = ODT_MENU;
-    measure.itemID = 920;
-    frame->OnMeasureItem(measure);
-    EXPECT_GT(measure.itemWidth, static_cast<UINT>(GetSystemMetrics(SM_CXMENUCHECK)));
-    EXPECT_EQ(measure.itemHeight, static_cast<UINT>(GetSystemMetrics(SM_CYMENU)));
+    // Each item as measured holds its drawing: bitmap, text and room after it
+    // (the check-mark width alone left the text of long items cut off).
+    for (const Item& item : Items(menu)) {
+      if (item.id < 920) continue;
+      SCOPED_TRACE(item.id);
+      MEASUREITEMSTRUCT measure = {};
+      measure.CtlType = ODT_MENU;
+      measure.itemID = item.id;
+      frame->OnMeasureItem(measure);
+      EXPECT_EQ(measure.itemHeight, static_cast<UINT>(GetSystemMetrics(SM_CYMENU)));
+      EXPECT_TRUE(DrawnWithin(*frame, item.id, static_cast<int>(measure.itemWidth), static_cast<int>(measure.itemHeight)));
+    }
     frame->DestroyWindow();
   }
   HKEY key = nullptr;

@@ -114,24 +114,8 @@ inline bool IsEnabledAndShown(HWND dialog, int id) {
   return control && IsWindowEnabled(control) && IsWindowVisible(control);
 }
 
-// Whether the control's text fits it in its own font: a static wraps within
-// its width and height, a button keeps one line with room for its frame.
-inline bool TextFits(HWND dialog, int id) {
-  HWND control = GetDlgItem(dialog, id);
-  RECT client = {};
-  GetClientRect(control, &client);
-  const std::wstring text = WindowText(control);
-  HDC dc = GetDC(control);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
-  wchar_t className[32] = {};
-  GetClassNameW(control, className, 32);
-  const bool button = _wcsicmp(className, L"Button") == 0;
-  RECT need = {0, 0, client.right - (button ? 12 : 0), 0};
-  DrawTextW(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_NOPREFIX | (button ? DT_SINGLELINE : DT_WORDBREAK));
-  SelectObject(dc, old);
-  ReleaseDC(control, dc);
-  return need.right <= client.right - (button ? 12 : 0) && need.bottom <= client.bottom;
-}
+// Whether the control's text fits it in its own font (picture::TextFits).
+inline bool TextFits(HWND dialog, int id) { return picture::TextFits(GetDlgItem(dialog, id)); }
 
 // Clicks a button or check box as the user would (the dialog gets its
 // BN_CLICKED only when the control is enabled). Posted, so that a click that

@@ -111,9 +111,7 @@ int CmdView(const Args& args) {
       }
       if (type == 0) return UsageError("view: --type is popup, detail, progress or hidden");
     } else if (arg == L"--screenshot" && hasValue) {
-      screenshot = args[++i];
-      if (!screenshot.empty() && screenshot[0] == L'/') screenshot = L"Z:" + screenshot;  // a path of the Linux side
-      for (wchar_t& c : screenshot) c = c == L'/' ? L'\\' : c;
+      screenshot = WindowsPath(args[++i]);
     } else if (arg == L"--close-after" && hasValue) {
       wchar_t* end = nullptr;
       closeAfter = std::wcstod(args[++i].c_str(), &end);

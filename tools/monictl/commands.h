@@ -20,10 +20,15 @@ int CmdReminder(const Args& args);
 int CmdIcons(const Args& args);
 int CmdPrefs(const Args& args);
 int CmdView(const Args& args);
+int CmdGallery(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.
 std::wstring ProgramFolder();
+
+// A path as Windows takes it: one of the Linux side ("/...") becomes "Z:\...",
+// and forward slashes become backslashes.
+std::wstring WindowsPath(std::wstring path);
 
 // Prints the usage text to stderr and returns 2.
 int UsageError(const char* message);

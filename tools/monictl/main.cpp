@@ -67,6 +67,17 @@ constexpr const char* kUsage =
     "                            by default), waits for it to close and prints the result;\n"
     "                            saves a PNG of it once its first status shows, closes it\n"
     "                            after the given time\n"
+    "  gallery [--out DIR] [--language CODE] [--resource FILE] [--printer NAME]\n"
+    "                            pictures of every window of the monitor in its telling\n"
+    "                            states (status window, preferences, tray question, ink\n"
+    "                            order, tray menu) from the printer's installed resource\n"
+    "                            libraries, every language section of its setup data or\n"
+    "                            CODE (ENU, DEU, ...), or from the library FILE; one PNG a\n"
+    "                            window and DIR\\index.html with captions and the problems\n"
+    "                            it detects (blank pictures, texts that do not fit, missing\n"
+    "                            strings, templates and menus); exit code 1 when there are\n"
+    "                            any. DIR: artifacts\\gallery of the build tree when run from\n"
+    "                            one, else \"gallery\" in the current folder\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -89,6 +100,12 @@ std::string FileVersion(const std::wstring& file) {
 }
 
 }  // namespace
+
+std::wstring WindowsPath(std::wstring path) {
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+  return path;
+}
 
 std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -200,5 +217,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"icons") return CmdIcons(args);
   if (command == L"prefs") return CmdPrefs(args);
   if (command == L"view") return CmdView(args);
+  if (command == L"gallery") return CmdGallery(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }

@@ -1,5 +1,7 @@
 #include "window_picture.h"
 
+#include <wchar.h>
+
 #include "platform/handles.h"
 
 namespace moni::picture {
@@ -67,6 +69,26 @@ Picture CaptureWindow(HWND window) {
   RECT rect;
   if (!GetWindowRect(window, &rect)) return {};
   return CaptureScreen(rect);
+}
+
+bool TextFits(HWND control) {
+  // Measured as the control draws it: a static and a multi-line button wrap.
+  RECT client = {};
+  GetClientRect(control, &client);
+  wchar_t text[2048] = {};
+  SendMessageTimeoutW(control, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, nullptr);
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  wchar_t className[32] = {};
+  GetClassNameW(control, className, 32);
+  const bool button = _wcsicmp(className, L"Button") == 0;
+  const bool oneLine = button && (GetWindowLongW(control, GWL_STYLE) & BS_MULTILINE) == 0;
+  const int frame = button ? 12 : 0;
+  RECT need = {0, 0, client.right - frame, 0};
+  DrawTextW(dc, text, -1, &need, DT_CALCRECT | DT_NOPREFIX | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return need.right <= client.right - frame && need.bottom <= client.bottom;
 }
 
 SaveResult SavePicture(const Picture& picture, const std::wstring& path) {

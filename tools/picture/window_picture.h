@@ -20,6 +20,11 @@ Picture CaptureScreen(RECT rect);
 // run).
 Picture CaptureWindow(HWND window);
 
+// Whether the control's text fits it in its own font: a static (and a
+// multi-line button) wraps within its width and height, a button keeps one
+// line with room for its frame.
+bool TextFits(HWND control);
+
 // What SaveWindowPicture and SavePicture found.
 enum class SaveResult { kSaved, kBlank, kNotWritten };
 

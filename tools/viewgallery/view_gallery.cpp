@@ -19,34 +19,19 @@ constexpr std::uint32_t kLocalChannel = 0x10000005;
 struct Language {
   const wchar_t* code;
   const wchar_t* library;
-  const wchar_t* document;
-  const wchar_t* media;
+  bool german;
 };
-constexpr Language kLanguages[] = {{L"en", L"V_SMPRES.DLL", L"Quarterly report.docx", L"Plain paper"},
-                                   {L"de", L"V_SMPRDE.DLL", L"Quartalsbericht.docx", L"Normalpapier"}};
+constexpr Language kLanguages[] = {{L"en", L"V_SMPRES.DLL", false}, {L"de", L"V_SMPRDE.DLL", true}};
 
-// A printer state: the fields of a binary status reply and what the window
-// knows besides.
-struct State {
-  const wchar_t* name;
-  const char* fields;           // hexadecimal
-  bool printing;                // a job is being printed (progress record valid)
-  bool troubleshooting;         // the status offers step-by-step help
-  int black = -1, colour = -1;  // the cartridges' chips (pages left), -1 unknown
-  bool inkOrder = false;        // the ink-order buttons are present
-};
-
-// Inks of four-ink replies: entry size 3, (code, colour, level) x 4.
-#define MONI_INKS(c, m, y, k) "0F0D03" "0301" c "0402" m "0503" y "0100" k
-const State kStates[] = {
-    {L"ready", "010104" MONI_INKS("50", "5A", "55", "3C"), false, false},
-    {L"printing", "010101" MONI_INKS("4B", "52", "50", "37"), true, false},
-    {L"inklow", "010104" "040113" MONI_INKS("46", "3C", "41", "0C"), false, false, 12, 140, true},
-    {L"inkout", "010100" "020105" MONI_INKS("6E", "50", "46", "00"), false, true},  // cyan "n": not measurable
-    {L"paperout", "010100" "020101" MONI_INKS("46", "3C", "41", "32"), true, true},
-    {L"twoink", "010104" "0F0703" "010023" "030146", false, false, 35, 70},
-};
-#undef MONI_INKS
+// The product gallery's states and a two-ink model.
+const std::vector<StatusSample>& Samples() {
+  static const std::vector<StatusSample> samples = [] {
+    std::vector<StatusSample> all = StatusSamples();
+    all.push_back({u"twoink", u"Two inks", "010104" "0F0703" "010023" "030146", 0, false, false, 35, 70, false});
+    return all;
+  }();
+  return samples;
+}
 
 std::vector<BYTE> Reply(const char* fields) {
   std::vector<BYTE> reply = {'@', 'B', 'D', 'C', ' ', 'S', 'T', '2', '\r', '\n', 0, 0};
@@ -60,7 +45,9 @@ std::vector<BYTE> Reply(const char* fields) {
   return reply;
 }
 
-CProgressInfo ProgressOf(const Language& language, bool valid) {
+// A sample job (the document and media names given), or an empty record
+// that is not valid.
+CProgressInfo SampleProgress(const wchar_t* document, const wchar_t* media, bool valid) {
   CProgressInfo progress;
   std::memset(&progress.m_Record, 0, sizeof progress.m_Record);
   progress.m_bValid = valid;
@@ -72,11 +59,11 @@ CProgressInfo ProgressOf(const Language& language, bool valid) {
   moni::progress::JobRecord& r = progress.m_Record;
   r.dwJobId = 7;
   r.dwParam = 1;
-  copy(r.szDocument, language.document);
+  copy(r.szDocument, document);
   r.wPaperCodes[0] = 1;
   r.wPaperCodes[1] = 2;
   r.wPaperCodes[2] = 3;
-  copy(r.szMediaType, language.media);
+  copy(r.szMediaType, media);
   copy(r.szPaperSize, L"A4");
   r.dwSheets[0] = 2;
   r.dwSheets[1] = 3;
@@ -85,6 +72,13 @@ CProgressInfo ProgressOf(const Language& language, bool valid) {
   r.bInfo104 = 1;
   r.dwInfo104 = 95;
   return progress;
+}
+
+// A status object of a status number without a reply (21 communication
+// error, 1000 searching).
+std::unique_ptr<CPrinterStatus> StatusFromNumber(int statusNo) {
+  const CStatusInfo info(nullptr, moni::status::SpoolerSteps::None());
+  return info.CreateStatusObject(0, nullptr, 0, statusNo, 0, FALSE);
 }
 
 INT_PTR CALLBACK MinimalProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -171,8 +165,28 @@ moni::view::ViewContext SampleContext(HMODULE resource, HMODULE bitmaps, const s
 
 std::vector<std::wstring> StateNames() {
   std::vector<std::wstring> names;
-  for (const State& state : kStates) names.push_back(state.name);
+  for (const StatusSample& sample : Samples()) names.push_back(ToWide(sample.key));
   return names;
+}
+
+std::unique_ptr<CPrinterStatus> StatusOf(const StatusSample& sample) {
+  return sample.fields ? StatusFromFields(sample.fields, sample.troubleshooting) : StatusFromNumber(sample.statusNo);
+}
+
+bool ShowSample(ViewHost& host, const StatusSample& sample, int type, bool german) {
+  const std::unique_ptr<CPrinterStatus> status = StatusOf(sample);
+  if (!status) return false;
+  CDialogView& view = host.view();
+  // The progress type belongs to a job being printed.
+  const CProgressInfo progress = SampleProgress(german ? L"Quartalsbericht.docx" : L"Quarterly report.docx",
+                                                german ? L"Normalpapier" : L"Plain paper", sample.printing || type == 3);
+  view.SetInkOrderButtons(sample.inkOrder, L"");
+  view.SetViewStatus(status.get(), &progress);
+  view.ChangeDialogType(type);
+  view.InkView().ChangeTankTagchipRemain(sample.black, sample.colour);
+  SetWindowTextW(host.window(), view.Caption().c_str());
+  Pump();
+  return true;
 }
 
 Result RenderViews(const std::wstring& libraryFolder, const std::wstring& outFolder, const Report& report) {
@@ -192,22 +206,13 @@ Result RenderViews(const std::wstring& libraryFolder, const std::wstring& outFol
       result.failures.push_back(std::wstring(language.library) + L": view not made");
       continue;
     }
-    CDialogView& view = host.view();
-    for (const State& state : kStates) {
-      const std::unique_ptr<CPrinterStatus> status = StatusFromFields(state.fields, state.troubleshooting);
-      if (!status) {
-        result.failures.push_back(std::wstring(state.name) + L": reply not decoded");
-        continue;
-      }
-      for (const auto& [type, typeName] : {std::pair{1, L"popup"}, std::pair{2, L"detail"}, std::pair{3, L"progress"}}) {
-        const std::wstring name = std::wstring(language.code) + L"-" + state.name + L"-" + typeName + L".png";
-        // The progress type belongs to a job being printed.
-        const CProgressInfo progress = ProgressOf(language, state.printing || type == 3);
-        view.SetInkOrderButtons(state.inkOrder, L"");
-        view.SetViewStatus(status.get(), &progress);
-        view.ChangeDialogType(type);
-        view.InkView().ChangeTankTagchipRemain(state.black, state.colour);
-        Pump();
+    for (const StatusSample& sample : Samples()) {
+      for (const DialogTypeName& type : StatusDialogTypes()) {
+        const std::wstring name = std::wstring(language.code) + L"-" + ToWide(sample.key) + L"-" + ToWide(type.key) + L".png";
+        if (!ShowSample(host, sample, type.type, language.german)) {
+          result.failures.push_back(ToWide(sample.key) + L": status not made");
+          continue;
+        }
         Note(result, report, name, picture::SaveWindowPicture(host.window(), outFolder + name));
       }
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/handles.h"
+#include "gallery_page.h"
 #include "status/printer_status.h"
 #include "ui/status/dialog_view.h"
 
@@ -49,6 +50,14 @@ void Pump();
 // not decoded.
 std::unique_ptr<CPrinterStatus> StatusFromFields(const char* hexFields, bool troubleshooting = false);
 
+// The status object of a sample state; null when it cannot be made.
+std::unique_ptr<CPrinterStatus> StatusOf(const StatusSample& sample);
+
+// Shows the sample state in the host's view in the dialog type, with a sample
+// job in German or English and the window's caption as the status window sets
+// it; false when the status cannot be made.
+bool ShowSample(ViewHost& host, const StatusSample& sample, int type, bool german);
+
 // One line per picture or failure (no line end); may be empty.
 using Report = std::function<void(const std::wstring& line)>;
 
@@ -57,7 +66,8 @@ struct Result {
   std::vector<std::wstring> failures;  // pictures that were blank or not written, views that were not made
 };
 
-// The printer states of the gallery (their names are part of the file names).
+// The printer states of the view gallery: the product gallery's and a
+// two-ink model (their keys are part of the file names).
 std::vector<std::wstring> StateNames();
 
 // Renders <outFolder>\<language>-<state>-<type>.png for the languages "en"
