@@ -20,6 +20,7 @@ int CmdReminder(const Args& args);
 int CmdIcons(const Args& args);
 int CmdPrefs(const Args& args);
 int CmdView(const Args& args);
+int CmdStory(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

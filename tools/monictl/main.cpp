@@ -67,6 +67,9 @@ constexpr const char* kUsage =
     "                            by default), waits for it to close and prints the result;\n"
     "                            saves a PNG of it once its first status shows, closes it\n"
     "                            after the given time\n"
+    "  story --out FOLDER        the sample printer's story with its windows: the tray menu,\n"
+    "                            the pop-up on paper out, a job's progress meter, the ink\n"
+    "                            reminder's dialog, the preferences; a PNG of each step\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -200,5 +203,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"icons") return CmdIcons(args);
   if (command == L"prefs") return CmdPrefs(args);
   if (command == L"view") return CmdView(args);
+  if (command == L"story") return CmdStory(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }
