@@ -30,6 +30,7 @@
 #include "tray/main_frame.h"
 #include "tray_process.h"
 #include "ui/progress/progress_meter.h"
+#include "ui/prefs/startup_entry.h"
 #include "ui/status/detail.h"
 #include "window_support.h"
 
@@ -224,9 +225,12 @@ class HostileNeighbour : public ::testing::Test {
     printer = L"Hostile " + UniqueTestName();
     port = L"USB4" + std::to_wstring(GetCurrentProcessId() % 90 + 10);
     ASSERT_TRUE(kit::AddPrinter(printer, kit::kDriver, port));
+    // In the start-up list, so that the status window does not ask about the tray icon.
+    moni::prefs::RegStartupEntry(1, Identity());
     WriteScenario(kReadyReply);
   }
   void TearDown() override {
+    moni::prefs::RegStartupEntry(0, Identity());
     RemoveTargetKeysOf(printer);
     kit::DeletePrinter(printer);
     kit::RemoveScenarioFolder(folder);
@@ -236,6 +240,7 @@ class HostileNeighbour : public ::testing::Test {
                              "Channels=0x10000005:0x0007\nAdvance=call\nAtEnd=stay\nReply1=" + reply + "\n";
     ASSERT_TRUE(kit::WriteScenario(kit::kOpenByPrinter, printer, text));
   }
+  moni::prefs::TrayIdentity Identity() const { return {printer, kit::kDriver, port, kit::kModelID}; }
   api::ViewArguments Args() const {
     api::ViewArguments args;
     args.printer = printer;

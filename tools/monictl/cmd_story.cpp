@@ -23,6 +23,8 @@
 #include "api/start_view.h"
 #include "commands.h"
 #include "foundation/base_info.h"
+#include "foundation/registry_key.h"
+#include "foundation/startup_list.h"
 #include "foundation/monitor_map.h"
 #include "foundation/monitor_map_core.h"
 #include "foundation/request_block.h"
@@ -191,6 +193,7 @@ class Story {
   std::wstring m_out, m_driver, m_port, m_model;
   std::wstring m_folder, m_jobFolder;
   HWND m_tray = nullptr;
+  bool m_addedStartupEntry = false;
   std::vector<std::wstring> m_pictures;
   int m_blank = 0;
 };
@@ -246,6 +249,14 @@ bool Story::TrayMenu() {
   Say("\n== 1. The tray icon. The tray program starts for the printer, as at log-on, and the user\n"
       "   right-clicks its icon: the menu opens the status window, the preferences, the printer's\n"
       "   maintenance utilities, ink ordering and the driver update.");
+  // The printer's entry in the start-up list, as the preferences write it: with
+  // it, the status window does not ask whether to show the tray icon.
+  std::wstring entry;
+  CRegistryKey run;
+  if (!run.Open(HKEY_CURRENT_USER, moni::startup::kRunKey) || !run.ReadString(kPrinter, entry) || entry.empty()) {
+    moni::prefs::RegStartupEntry(1, {kPrinter, m_driver, m_port, m_model});
+    m_addedStartupEntry = true;
+  }
   if (!moni::prefs::StartTrayIconExe(1, {kPrinter, m_driver, m_port, m_model})) {
     Say("   the tray program could not be started");
     return false;
@@ -458,6 +469,7 @@ int Story::Run(HMODULE lib) {
     PostMessageW(m_tray, WM_CLOSE, 0, 0);
     if (tray) WaitForSingleObject(tray.get(), 10000);
   }
+  if (m_addedStartupEntry) moni::prefs::RegStartupEntry(0, {kPrinter, m_driver, m_port, m_model});
   TearDown();
   printf("\n== the story's pictures (%zu):\n", m_pictures.size());
   for (const std::wstring& picture : m_pictures) printf("   %s\n", Utf8(picture).c_str());
