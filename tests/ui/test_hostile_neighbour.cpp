@@ -316,12 +316,11 @@ TEST_F(HostileNeighbour, StatusWindowAndTrayProgramSurviveAndStillWork) {
       case 1:
       case 2: {
         UINT message = toTray ? kTrayMessages[n.Below(std::size(kTrayMessages))] : kStatusMessages[n.Below(std::size(kStatusMessages))];
-        LPARAM lParam = static_cast<LPARAM>(n.Wide());
-        // A click on the icon starts the status program or opens the menu: a user's
-        // move, which the tray tests cover; the neighbour sends every other mouse message.
-        if (message == moni::tray::kIconCallbackMessage && (lParam == WM_LBUTTONDBLCLK || lParam == WM_RBUTTONDOWN)) lParam = WM_MOUSEMOVE;
-        if (message == moni::tray::kIconCallbackMessage && n.OneIn(2)) lParam = static_cast<LPARAM>(WM_MOUSEFIRST + n.Below(16));
-        if (message == moni::tray::kIconCallbackMessage && (lParam == WM_LBUTTONDBLCLK || lParam == WM_RBUTTONDOWN)) lParam = WM_MOUSEMOVE;
+        LPARAM lParam = n.OneIn(2) ? static_cast<LPARAM>(WM_MOUSEFIRST + n.Below(16)) : static_cast<LPARAM>(n.Wide());
+        // A click on the icon (the low word of lParam) starts the status program or opens the
+        // menu: a user's move, which the tray tests cover; the neighbour sends every other one.
+        const UINT mouse = static_cast<UINT>(lParam);
+        if (message == moni::tray::kIconCallbackMessage && (mouse == WM_LBUTTONDBLCLK || mouse == WM_RBUTTONDOWN)) lParam = WM_MOUSEMOVE;
         const WPARAM wParam = n.OneIn(2) ? static_cast<WPARAM>(n.Wide()) : static_cast<WPARAM>(static_cast<int>(n.Below(8)) - 4);
         sent = SendMessageTimeoutW(target, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result);
         what = "message " + std::to_string(message);
