@@ -3,7 +3,17 @@
 # Wine prefix with the sample printers, and watch the sample printer through
 # monicore.dll while its scenario plays (about 15 s). Installs what is missing
 # first and leaves nothing running.
+#
+# With --gui it tells the story with the windows a user meets instead (under a
+# minute): on the user's display when DISPLAY is set, else on the tree's
+# private display, saving a picture of each step.
 set -uo pipefail
+gui=0
+case "${1:-}" in
+  --gui) gui=1 ;;
+  "") ;;
+  *) echo "usage: scripts/main.sh [--gui]" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 "$root/scripts/deps.sh" || exit 1
@@ -30,6 +40,21 @@ run() {
 }
 run --version || exit 1
 run printers || exit 1
+
+if [ "$gui" = 1 ]; then
+  pictures="$root/build/windows/artifacts/story"
+  rm -rf "$pictures"
+  echo
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "== the story with windows, on your display $DISPLAY: each window opens and moves on by itself"
+  else
+    echo "== the story with windows, on a private display (DISPLAY is not set): each step is saved as a picture"
+  fi
+  run story --out "$pictures" || exit 1
+  echo
+  echo "== done. Look at the pictures in $pictures; more: ./monictl --help"
+  exit 0
+fi
 
 # The sample printer's scenario has seven replies, one per status poll (the
 # last one stays): seven polls see them all.

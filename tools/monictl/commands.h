@@ -21,6 +21,7 @@ int CmdIcons(const Args& args);
 int CmdPrefs(const Args& args);
 int CmdView(const Args& args);
 int CmdGallery(const Args& args);
+int CmdStory(const Args& args);
 
 // The folder of monictl.exe (monicore.dll is installed beside it), with a
 // trailing backslash.

@@ -78,6 +78,9 @@ constexpr const char* kUsage =
     "                            strings, templates and menus); exit code 1 when there are\n"
     "                            any. DIR: artifacts\\gallery of the build tree when run from\n"
     "                            one, else \"gallery\" in the current folder\n"
+    "  story --out FOLDER        the sample printer's story with its windows: the tray menu,\n"
+    "                            the pop-up on paper out, a job's progress meter, the ink\n"
+    "                            reminder's dialog, the preferences; a PNG of each step\n"
     "  exports [--json]          which of monicore.dll's exports a host finds\n"
     "  --version                 the versions of monictl and of the monicore.dll beside it\n"
     "  --help                    this text\n"
@@ -218,5 +221,6 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"prefs") return CmdPrefs(args);
   if (command == L"view") return CmdView(args);
   if (command == L"gallery") return CmdGallery(args);
+  if (command == L"story") return CmdStory(args);
   return UsageError(("unknown command \"" + Utf8(command) + "\"").c_str());
 }

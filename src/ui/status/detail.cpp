@@ -1052,9 +1052,14 @@ INT_PTR CDetail::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
       return SetResult(OnResultBQStChannel(static_cast<int>(static_cast<INT_PTR>(wParam))));
     case WM_RESULT_BQSTATUS:
       return SetResult(OnResultBQStatus(static_cast<int>(static_cast<INT_PTR>(wParam))));
-    case WM_WAITDLG_REGISTER:
-      m_hWaitDlg = reinterpret_cast<HWND>(lParam);
+    case WM_WAITDLG_REGISTER: {
+      // Only a wait dialog of this process registers: the window sends to it
+      // and must not wait on another program's window.
+      const HWND dialog = reinterpret_cast<HWND>(lParam);
+      DWORD owner = 0;
+      if (!dialog || (IsWindow(dialog) && GetWindowThreadProcessId(dialog, &owner) && owner == GetCurrentProcessId())) m_hWaitDlg = dialog;
       return TRUE;
+    }
     case WM_DETAIL_EMERGENCY:
       if (!m_bEnding) UpdateStatus(1, 0);
       return TRUE;
