@@ -6,6 +6,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <mutex>
 
 #include "foundation/base_info.h"
 #include "foundation/debug_log.h"
@@ -38,9 +39,11 @@ constexpr UINT_PTR kRetryTimerId = 0x7252;  // "rR"
 constexpr DWORD kPause = 1, kResume = 2, kJobPaused = 0x10;
 constexpr DWORD kSharedModeBit = 0x8000;
 
-// The status windows of this thread whose reset retry is pending.
+// The status windows whose reset retry is pending (each window's entry is
+// used on its own thread; the lock guards the map itself).
+std::mutex g_retryLock;
 std::map<HWND, CDetailActions*>& RetryOwners() {
-  thread_local std::map<HWND, CDetailActions*> owners;
+  static std::map<HWND, CDetailActions*> owners;
   return owners;
 }
 
@@ -90,6 +93,7 @@ std::string HexDump(const std::uint8_t* data, size_t size) {
 }  // namespace
 
 CDetailActions::~CDetailActions() {
+  std::lock_guard lock(g_retryLock);
   auto& owners = RetryOwners();
   for (auto it = owners.begin(); it != owners.end();) it = it->second == this ? owners.erase(it) : std::next(it);
 }
@@ -393,6 +397,7 @@ int CDetailActions::SendResetCommand(int skipChecks) {
 
 void CDetailActions::RetryResetLater() {
   const HWND window = m_detail.Window();
+  std::lock_guard lock(g_retryLock);
   RetryOwners()[window] = this;
   m_retryTimer = SetTimer(window, kRetryTimerId, m_retryDelayMs, &CDetailActions::RetryTimerProc);
   if (!m_retryTimer) RetryOwners().erase(window);
@@ -400,11 +405,15 @@ void CDetailActions::RetryResetLater() {
 
 void CALLBACK CDetailActions::RetryTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD) {
   KillTimer(hwnd, id);
-  auto& owners = RetryOwners();
-  const auto found = owners.find(hwnd);
-  if (found == owners.end()) return;
-  CDetailActions* self = found->second;
-  owners.erase(found);
+  CDetailActions* self = nullptr;
+  {
+    std::lock_guard lock(g_retryLock);
+    auto& owners = RetryOwners();
+    const auto found = owners.find(hwnd);
+    if (found == owners.end()) return;
+    self = found->second;
+    owners.erase(found);
+  }
   self->m_retryTimer = 0;
   if (self->m_detail.m_bEnding) return;
   ++self->m_detail.m_iResetRetry;
