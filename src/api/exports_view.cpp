@@ -1,6 +1,7 @@
 // The exports that open the status window, the driver's printing preferences and the job queue.
 #include <cstring>
 
+#include "api/driver_dialogs.h"
 #include "api/export_frame.h"
 #include "api/monicore.h"
 #include "api/start_view.h"
@@ -121,6 +122,18 @@ int WINAPI PrStartView(int viewType, LPCWSTR printerName, LPCWSTR driverName, LP
   return moni::api::StartView(args, moni::view::DetailOptions());
 }
 
-int WINAPI PrDocumentProperties(LPCWSTR) { return NotAvailable("PrDocumentProperties", 0); }
+int WINAPI PrDocumentProperties(LPCWSTR printerName) {
+  CDebugLog log("PrDocumentProperties");
+  log.Write("PrDocumentProperties : Enter, %s\n", Text(printerName));
+  const int result = moni::api::RunDocumentProperties(Text(printerName));
+  log.Write("PrDocumentProperties : Exit, result = %d\n", result);
+  return result;
+}
 
-int WINAPI PrDisplaySpoolJob(LPCWSTR, HWND) { return NotAvailable("PrDisplaySpoolJob", -1); }
+int WINAPI PrDisplaySpoolJob(LPCWSTR printerName, HWND owner) {
+  CDebugLog log("PrDisplaySpoolJob");
+  log.Write("PrDisplaySpoolJob : Enter, %s\n", Text(printerName));
+  const int result = moni::api::RunDisplaySpoolJob(Text(printerName), owner);
+  log.Write("PrDisplaySpoolJob : Exit, result = %d\n", result);
+  return result;
+}

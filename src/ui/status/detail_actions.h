@@ -5,13 +5,15 @@
 // and the dialogs a waiting job opens. The controller (CDetail) calls these
 // and nothing else of its actions; each runs on the window's thread.
 //
-// This build carries the closing main button and the ink reminder after a
-// status update; the other actions log that they are not available and do
-// nothing, and the wait dialogs answer "continue".
+// The dialogs that belong to other parts of the product (troubleshooting,
+// version, cartridge check and information, double-sided printing, paper-gap
+// lever) are the stand-ins of CStandInDialog.
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <vector>
 
 class CDetail;
 class CPrinterStatus;
@@ -23,6 +25,7 @@ class CDetailActions {
   static constexpr int kCancelJob = 2;
 
   explicit CDetailActions(CDetail& detail) : m_detail(detail) {}
+  ~CDetailActions();
   CDetailActions(const CDetailActions&) = delete;
   CDetailActions& operator=(const CDetailActions&) = delete;
 
@@ -69,11 +72,40 @@ class CDetailActions {
   // After a cartridge check that continues: the "ex" command on the reset channel.
   void QueueExCommand();
 
+  // The pause before a reset command is sent again after "rj:NA;" or
+  // "rj:BUSY;" (tests shorten it).
+  void SetResetRetryDelay(UINT ms) { m_retryDelayMs = ms; }
+  // Reset commands queued by this window so far (read by tests on another thread).
+  int ResetCommandsSent() const { return m_resetsSent.load(); }
+
  private:
   void OnMainButton();
-  void NotAvailable(const char* action) const;
+  void OnSubButton();
+  void OnStop();
+  void OnPause();
+  void OnCancel();
+  void OnTroubleShoot();
+  void OnSupport();
+  void OnTipHelp();
+  void OnTipButton();
+  void OnServiceCall();
+  void OnCartridgeInfo();
+  void OnInkOrderButton();
+  void OfflineCancel();
+  // Clears job-accepted, reads the job (forced or not) and asks the progress
+  // meter to delete it.
+  void CancelJob(bool forced);
+  // A remote command on the command channel, when it is open.
+  void SendRemote(char first, char second);
+  void RetryResetLater();
+  static void CALLBACK RetryTimerProc(HWND hwnd, UINT, UINT_PTR id, DWORD);
+  std::wstring Text(UINT id) const;
+  HMODULE Resources() const;
 
   CDetail& m_detail;
   HWND m_hCartridgeDlg = nullptr;
   HWND m_hHelpWindow = nullptr;
+  UINT m_retryDelayMs = 500;
+  UINT_PTR m_retryTimer = 0;
+  std::atomic<int> m_resetsSent{0};
 };
