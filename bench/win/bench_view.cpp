@@ -19,6 +19,7 @@
 #include "foundation/registry_key.h"
 #include "foundation/target_keys.h"
 #include "kit.h"
+#include "picture/window_picture.h"
 #include "platform/handles.h"
 #include "ui/inkorder/ink_order.h"
 
@@ -51,21 +52,6 @@ double CpuMs() {
   return ms(kernel) + ms(user);
 }
 
-HWND StatusWindowOf(DWORD threadId) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      threadId,
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770") return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 // One open window on a thread of its own, watched through its updates.
 class OpenWindow {
  public:
@@ -88,7 +74,7 @@ class OpenWindow {
   // times from the start, or false after 30 s.
   bool WaitForFirstPaint(double& shownMs, double& statusMs, double& paintedMs) {
     for (int i = 0; i < 3000; ++i) {
-      HWND window = m_threadId.load() ? StatusWindowOf(m_threadId) : nullptr;
+      HWND window = m_threadId.load() ? moni::picture::DialogOfThread(m_threadId) : nullptr;
       if (m_firstStatus.load() != 0 && window && IsWindowVisible(window) && !GetUpdateRect(window, nullptr, FALSE)) {
         paintedMs = Now() - m_start;
         shownMs = m_shown - m_start;
@@ -102,7 +88,7 @@ class OpenWindow {
   int Statuses() const { return m_statuses.load(); }
   void Close() {
     if (!m_thread.joinable()) return;
-    if (HWND window = StatusWindowOf(m_threadId)) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (HWND window = moni::picture::DialogOfThread(m_threadId)) PostMessageW(window, WM_CLOSE, 0, 0);
     m_thread.join();
   }
 

@@ -91,4 +91,30 @@ WindowRequest ReadWindowRequest(const Block& block) {
   return request;
 }
 
+std::vector<std::uint8_t> WriteBlock(const std::vector<std::pair<std::uint32_t, std::string>>& values,
+                                     const std::string& extra) {
+  const std::size_t tableSize = values.size() * kEntrySize, data = kHeaderSize + tableSize;
+  std::string area;
+  for (const auto& value : values) area += value.second;
+  area += extra;
+  std::vector<std::uint8_t> block(data + area.size());
+  const auto put = [&block](std::size_t at, std::size_t word) {
+    for (int i = 0; i < 4; ++i) block[at + i] = static_cast<std::uint8_t>(word >> (8 * i));
+  };
+  put(0, block.size());
+  put(4, kHeaderSize);
+  put(8, tableSize);
+  put(16, values.size());
+  put(20, area.size());
+  std::size_t at = data;
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    put(kHeaderSize + i * kEntrySize, at);
+    put(kHeaderSize + i * kEntrySize + 4, values[i].second.size());
+    put(kHeaderSize + i * kEntrySize + 8, values[i].first);
+    at += values[i].second.size();
+  }
+  std::copy(area.begin(), area.end(), block.begin() + static_cast<std::ptrdiff_t>(data));
+  return block;
+}
+
 }  // namespace moni::request

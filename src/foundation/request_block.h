@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace moni::request {
@@ -68,6 +70,12 @@ class Block {
   std::span<const std::uint8_t> m_block, m_data;
   std::vector<Entry> m_entries;
 };
+
+// A well-formed block as a host writes it: one table entry per value (key,
+// bytes), the values in order in the data area, then `extra` bytes there. The
+// monitor itself only reads blocks; hosts, tools and tests write them.
+std::vector<std::uint8_t> WriteBlock(const std::vector<std::pair<std::uint32_t, std::string>>& values,
+                                     const std::string& extra = {});
 
 // The decimal number that a value holds as text, single-byte or UTF-16LE
 // (every second byte zero): blanks before it skipped, digits up to the first

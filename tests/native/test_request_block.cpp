@@ -18,33 +18,10 @@ void Put(std::vector<std::uint8_t>& b, size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-struct TestEntry {
-  std::uint32_t key;
-  std::string value;  // bytes as they go into the data area
-};
-
-// A well-formed block: header, table of `entries`, data area holding the
-// values followed by `extra`.
+// Blocks as a host writes them (key, value bytes).
+using TestEntry = std::pair<std::uint32_t, std::string>;
 std::vector<std::uint8_t> Build(const std::vector<TestEntry>& entries, const std::string& extra = {}) {
-  const size_t table = kHeaderSize, tableSize = entries.size() * kEntrySize, data = table + tableSize;
-  std::string area;
-  for (const auto& e : entries) area += e.value;
-  area += extra;
-  std::vector<std::uint8_t> b(data + area.size());
-  Put(b, 0, static_cast<std::uint32_t>(b.size()));
-  Put(b, 4, static_cast<std::uint32_t>(table));
-  Put(b, 8, static_cast<std::uint32_t>(tableSize));
-  Put(b, 16, static_cast<std::uint32_t>(entries.size()));
-  Put(b, 20, static_cast<std::uint32_t>(area.size()));
-  size_t at = data;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    Put(b, table + i * kEntrySize, static_cast<std::uint32_t>(at));
-    Put(b, table + i * kEntrySize + 4, static_cast<std::uint32_t>(entries[i].value.size()));
-    Put(b, table + i * kEntrySize + 8, entries[i].key);
-    at += entries[i].value.size();
-  }
-  std::copy(area.begin(), area.end(), b.begin() + data);
-  return b;
+  return WriteBlock(entries, extra);
 }
 
 // A block given field by field over `bytes` bytes (zeros beyond the header

@@ -65,21 +65,6 @@ bool Answers(HWND window) {
   return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &result) != 0;
 }
 
-HWND StatusWindowOf(DWORD threadId) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      threadId,
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770") return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 // The neighbour's random moves.
 class Neighbour {
  public:
@@ -280,7 +265,7 @@ TEST_F(HostileNeighbour, StatusWindowAndTrayProgramSurviveAndStillWork) {
 
   DialogThread view([args = Args(), options = Options()] { return api::StartView(args, options); });
   ASSERT_TRUE(WaitFor([&] { return Shown(1); }, 10000)) << "the status window shows the printer ready";
-  const HWND status = StatusWindowOf(view.id());
+  const HWND status = picture::DialogOfThread(view.id());
   ASSERT_NE(status, nullptr);
   TrayProcess tray;
   ASSERT_TRUE(tray.Start(L"/P" + std::to_wstring(printer.size()) + L" \"" + printer + L"\""));
@@ -351,7 +336,7 @@ TEST_F(HostileNeighbour, StatusWindowAndTrayProgramSurviveAndStillWork) {
   // and is handed to the open window.
   DialogThread second([args = Args(), options = view::DetailOptions{}] { return api::StartView(args, options); });
   EXPECT_TRUE(second.Finish(10000)) << "the second request is handed over";
-  EXPECT_EQ(StatusWindowOf(second.id()), nullptr);
+  EXPECT_EQ(picture::DialogOfThread(second.id()), nullptr);
   // The status window still follows the printer.
   WriteScenario(kPaperOutReply);
   EXPECT_TRUE(WaitFor([&] { return Shown(18); }, 10000)) << "the status window shows paper out (seed " << seed << ")";

@@ -65,49 +65,10 @@ std::string Hex(const std::vector<BYTE>& bytes) {
 void Put(std::vector<std::uint8_t>& b, size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-// A request block with the entries (key, value bytes) and `extra` bytes in its data area.
-std::vector<std::uint8_t> Block(const std::vector<std::pair<std::uint32_t, std::string>>& entries, const std::string& extra = {}) {
-  using namespace moni::request;
-  const size_t table = kHeaderSize, tableSize = entries.size() * kEntrySize, data = table + tableSize;
-  std::string area;
-  for (const auto& e : entries) area += e.second;
-  area += extra;
-  std::vector<std::uint8_t> b(data + area.size());
-  Put(b, 0, static_cast<std::uint32_t>(b.size()));
-  Put(b, 4, static_cast<std::uint32_t>(table));
-  Put(b, 8, static_cast<std::uint32_t>(tableSize));
-  Put(b, 16, static_cast<std::uint32_t>(entries.size()));
-  Put(b, 20, static_cast<std::uint32_t>(area.size()));
-  size_t at = data;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    Put(b, table + i * kEntrySize, static_cast<std::uint32_t>(at));
-    Put(b, table + i * kEntrySize + 4, static_cast<std::uint32_t>(entries[i].second.size()));
-    Put(b, table + i * kEntrySize + 8, entries[i].first);
-    at += entries[i].second.size();
-  }
-  std::copy(area.begin(), area.end(), b.begin() + static_cast<std::ptrdiff_t>(data));
-  return b;
-}
 // The request a driver hands over for a job: its id and option.
 std::vector<std::uint8_t> JobBlock(DWORD job, DWORD option) {
-  return Block({{moni::request::kKeyJobId, std::to_string(job) + std::string(1, '\0')},
+  return request::WriteBlock({{moni::request::kKeyJobId, std::to_string(job) + std::string(1, '\0')},
                 {moni::request::kKeyOption, std::to_string(option) + std::string(1, '\0')}});
-}
-
-// The status window of a thread (the top-level dialog), shown or not.
-HWND StatusWindowOf(DWORD threadId) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      threadId,
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770") return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
 }
 
 // A window's export on a thread of its own; a window still open when the
@@ -117,7 +78,7 @@ class ViewThread : public DialogThread {
   using DialogThread::DialogThread;
   ~ViewThread() {
     if (Finish(0)) return;
-    if (HWND window = StatusWindowOf(id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    if (HWND window = picture::DialogOfThread(id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     Finish(10000);
   }
 };
@@ -278,7 +239,7 @@ class StatusWindow : public ::testing::Test {
   }
   // Ends a window as the user does (its close box) and waits for the export.
   void Close(DialogThread& thread) {
-    HWND window = StatusWindowOf(thread.id());
+    HWND window = picture::DialogOfThread(thread.id());
     if (window) PostMessageW(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(thread.Finish(10000));
   }
@@ -300,7 +261,7 @@ TEST_F(StatusWindow, PopUpClosesItselfWhenReadyAgainDetailStays) {
     WriteScenario(kPaperOut);
     auto thread = Open(Args(c.type), Fast());
     ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.reason == 4 && n.statusNo == 18; })) << c.type;
-    HWND window = StatusWindowOf(thread->id());
+    HWND window = picture::DialogOfThread(thread->id());
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_EQ(Seen_().back().note.dialogType, 2) << "a condition without a job shows the detail type";
@@ -327,7 +288,7 @@ TEST_F(StatusWindow, JobFollowedInTheProgressTypeShowsCompleteForOneTimerPeriod)
   auto thread = Open(Args(3, &block), Fast());
   ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.dialogType == 3 && n.jobPercent >= 0 && !n.jobFinished; }))
       << "the job shows in the progress type";
-  EXPECT_TRUE(IsWindowVisible(StatusWindowOf(thread->id())));
+  EXPECT_TRUE(IsWindowVisible(picture::DialogOfThread(thread->id())));
   ASSERT_TRUE(thread->Finish(10000)) << "the window closes by itself after the job";
   const std::vector<Seen> all = Seen_();
   size_t finished = all.size();
@@ -348,7 +309,7 @@ TEST_F(StatusWindow, SecondRequestForThePrinterIsHandedToTheOpenWindow) {
   JobScenario(9, "never");
   auto first = Open(Args(2), Fast());
   ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.reason == 4; }));
-  HWND window = StatusWindowOf(first->id());
+  HWND window = picture::DialogOfThread(first->id());
   ASSERT_NE(window, nullptr);
 
   // A progress request with the job: the first window follows it.
@@ -367,7 +328,7 @@ TEST_F(StatusWindow, SecondRequestForThePrinterIsHandedToTheOpenWindow) {
   third.onUpdate = [&](const UpdateNote& n) { thirdNotes.push_back(n); };
   EXPECT_EQ(api::StartView(Args(2), third), 0);
   EXPECT_TRUE(thirdNotes.empty());
-  EXPECT_EQ(StatusWindowOf(first->id()), window);
+  EXPECT_EQ(picture::DialogOfThread(first->id()), window);
   PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);  // the progress type has no close box
   ASSERT_TRUE(first->Finish(10000));
 }
@@ -377,7 +338,7 @@ TEST_F(StatusWindow, HiddenProgressWindowStaysHiddenAndTakesOnlyValidRequests) {
   const auto waiting = JobBlock(7, 0);  // a job the window does not show: it waits hidden
   auto thread = Open(Args(3, &waiting), Fast());
   ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.reason == 4 && n.dialogType == 4; }));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
 
@@ -388,7 +349,7 @@ TEST_F(StatusWindow, HiddenProgressWindowStaysHiddenAndTakesOnlyValidRequests) {
   const WindowHandle sender(CreateWindowExW(0, L"#32770", L"sender", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
   const WindowHandle stranger(CreateWindowExW(0, L"Static", L"stranger", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
   ASSERT_TRUE(sender && stranger);
-  const auto detail = Block({});
+  const auto detail = request::WriteBlock({});
   auto shortBy = [](std::vector<std::uint8_t> b, size_t n) { b.resize(b.size() - n); return b; };
   auto patched = [](std::vector<std::uint8_t> b, size_t at, std::uint32_t v) { Put(b, at, v); return b; };
   struct Request {
@@ -398,12 +359,12 @@ TEST_F(StatusWindow, HiddenProgressWindowStaysHiddenAndTakesOnlyValidRequests) {
     std::vector<std::uint8_t> bytes;
   };
   const Request nothing[] = {
-      {"a byte of value 8", sender.get(), 0, Block({}, "\x08")},
-      {"a byte of value 8 beside a job", sender.get(), 0, Block({{10, std::string("7\0", 2)}}, "\x08")},
+      {"a byte of value 8", sender.get(), 0, request::WriteBlock({}, "\x08")},
+      {"a byte of value 8 beside a job", sender.get(), 0, request::WriteBlock({{10, std::string("7\0", 2)}}, "\x08")},
       {"fewer bytes than its size says", sender.get(), 0, shortBy(detail, 1)},
       {"a table beyond the block", sender.get(), 0, patched(detail, 4, 0xFFFFFFF0)},
       {"a value beyond the block", sender.get(), 0,
-       patched(Block({{10, std::string("5\0", 2)}}), 24, 0x7FFFFFFF)},
+       patched(request::WriteBlock({{10, std::string("5\0", 2)}}), 24, 0x7FFFFFFF)},
       {"a size of 0", sender.get(), 0, patched(detail, 0, 0)},
       {"another data identifier", sender.get(), 1, detail},
       {"a sender that is no dialog", stranger.get(), 0, detail},
@@ -418,7 +379,7 @@ TEST_F(StatusWindow, HiddenProgressWindowStaysHiddenAndTakesOnlyValidRequests) {
   }
   // A value without its terminating zero that runs to the end of the block:
   // read as far as the block goes.
-  const auto unterminated = Block({{10, "8"}});
+  const auto unterminated = request::WriteBlock({{10, "8"}});
   COPYDATASTRUCT data = {0, static_cast<DWORD>(unterminated.size()), const_cast<std::uint8_t*>(unterminated.data())};
   SendMessageW(window, WM_COPYDATA, reinterpret_cast<WPARAM>(sender.get()), reinterpret_cast<LPARAM>(&data));
   EXPECT_FALSE(IsWindowVisible(window)) << "job 8 is only added to the list";
@@ -516,7 +477,7 @@ TEST_F(StatusWindow, SoundsPlayOncePerConditionWhilePrintingAndUndecodableReplie
     EXPECT_EQ(sounds.size(), s.sounds) << s.statusNo;
   }
   EXPECT_EQ(sounds.back(), IDW_SOUND_INFORMATION) << "the sound of the status's kind";
-  EXPECT_TRUE(IsWindow(StatusWindowOf(thread->id())));
+  EXPECT_TRUE(IsWindow(picture::DialogOfThread(thread->id())));
   Close(*thread);
 }
 
@@ -539,7 +500,7 @@ TEST_F(StatusWindow, StoredPositionsOffTheScreenAreReplacedAndWrittenBack) {
     SetKeyValue(L"PopupPOSY", static_cast<DWORD>(c.y));
     auto thread = Open(Args(1), Fast());  // a pop-up request remembers its place
     ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.reason == 0; }));
-    HWND window = StatusWindowOf(thread->id());
+    HWND window = picture::DialogOfThread(thread->id());
     RECT r = {};
     GetWindowRect(window, &r);
     // A refused value is replaced by the centre of the screen.
@@ -595,7 +556,7 @@ TEST_F(StatusWindow, SwitchedOffMonitoringOpensNothing) {
   const ULONGLONG begin = GetTickCount64();
   EXPECT_EQ(start(2, printer.c_str(), kit::kDriver, port.c_str(), kit::kModelID, L"", L"", nullptr, 0), 1);
   EXPECT_LT(GetTickCount64() - begin, 3000u) << "no window ran";
-  EXPECT_EQ(StatusWindowOf(GetCurrentThreadId()), nullptr);
+  EXPECT_EQ(picture::DialogOfThread(GetCurrentThreadId()), nullptr);
 }
 
 TEST_F(StatusWindow, EveryThreadAndHandleIsGoneAfterTheWindowCloses) {
@@ -605,7 +566,7 @@ TEST_F(StatusWindow, EveryThreadAndHandleIsGoneAfterTheWindowCloses) {
     seen.clear();
     auto thread = Open(Args(3, &block), Fast());
     ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.dialogType == 3 && n.jobPercent >= 0; }));
-    PostMessageW(StatusWindowOf(thread->id()), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    PostMessageW(picture::DialogOfThread(thread->id()), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     ASSERT_TRUE(thread->Finish(10000));
   };
   run();  // libraries loaded once and kept by the process
@@ -626,7 +587,7 @@ TEST_F(StatusWindow, ResourceLibrariesWithoutTemplatesOrTextsEndCleanlyOrWork) {
   // Templates without the window's own texts: it works without them.
   auto thread = Open(Args(2, nullptr, L"window_templates.dll"), Fast());
   ASSERT_TRUE(WaitForUpdate([](const UpdateNote& n) { return n.reason == 4 && n.statusNo == 1; }));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(IsWindowVisible(window));
   HMENU menu = GetSystemMenu(window, FALSE);
@@ -665,7 +626,7 @@ TEST_F(StatusWindow, TrayIconQuestionAskedThroughTheStatusProgramOnce) {
   Click(question, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return KeyValue(L"TrayIconEnable") == 0; }, 10000)) << "Cancel: not asked again";
   HWND window = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (window = StatusWindowOf(thread.id())) && IsWindowVisible(window); }, 10000))
+  ASSERT_TRUE(WaitFor([&] { return (window = picture::DialogOfThread(thread.id())) && IsWindowVisible(window); }, 10000))
       << "the status window opens in any case";
   PostMessageW(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(thread.Finish(10000));
@@ -675,7 +636,7 @@ TEST_F(StatusWindow, TrayIconQuestionAskedThroughTheStatusProgramOnce) {
   SetKeyValue(L"TrayIconEnable", 1);
   ASSERT_TRUE(run.SetString(printer, L"monitray.exe /FU \"x\""));
   ViewThread again([&] { return start(2, name.c_str(), kit::kDriver, portName.c_str(), kit::kModelID, L"", L"", nullptr, 0); });
-  ASSERT_TRUE(WaitFor([&] { return (window = StatusWindowOf(again.id())) && IsWindowVisible(window); }, 10000));
+  ASSERT_TRUE(WaitFor([&] { return (window = picture::DialogOfThread(again.id())) && IsWindowVisible(window); }, 10000));
   PostMessageW(window, WM_CLOSE, 0, 0);
   ASSERT_TRUE(again.Finish(10000));
   RegDeleteValueW(run.Get(), printer.c_str());
@@ -799,7 +760,7 @@ TEST_F(StatusWindow, PicturesOfEveryTypeInBothLanguages) {
                (s.type != 3 || n.jobPercent >= 0);  // a job request: its job is shown
       })) << s.name << " " << Updates();
       Sleep(600);  // the progress of the job and the pictures' first frames
-      HWND window = StatusWindowOf(thread->id());
+      HWND window = picture::DialogOfThread(thread->id());
       EXPECT_EQ(SaveWindowPicture(window, std::wstring(L"window\\") + language + L"-" + s.name + L".png"),
                 picture::SaveResult::kSaved)
           << s.name;

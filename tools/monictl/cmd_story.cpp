@@ -345,24 +345,7 @@ bool Story::Progress() {
   // The request a driver hands over: the job's id and its option, as texts.
   namespace rq = moni::request;
   const std::string job = std::to_string(kJobId) + '\0', option = std::string("1") + '\0';
-  std::vector<std::uint8_t> block(rq::kHeaderSize + 2 * rq::kEntrySize + job.size() + option.size());
-  const auto put = [&](size_t at, size_t v) {
-    for (int i = 0; i < 4; ++i) block[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  const size_t data = rq::kHeaderSize + 2 * rq::kEntrySize;
-  put(0, block.size());
-  put(4, rq::kHeaderSize);
-  put(8, 2 * rq::kEntrySize);
-  put(16, 2);
-  put(20, job.size() + option.size());
-  put(rq::kHeaderSize, data);
-  put(rq::kHeaderSize + 4, job.size());
-  put(rq::kHeaderSize + 8, rq::kKeyJobId);
-  put(rq::kHeaderSize + 16, data + job.size());
-  put(rq::kHeaderSize + 20, option.size());
-  put(rq::kHeaderSize + 24, rq::kKeyOption);
-  std::copy(job.begin(), job.end(), block.begin() + static_cast<std::ptrdiff_t>(data));
-  std::copy(option.begin(), option.end(), block.begin() + static_cast<std::ptrdiff_t>(data + job.size()));
+  const std::vector<std::uint8_t> block = rq::WriteBlock({{rq::kKeyJobId, job}, {rq::kKeyOption, option}});
 
   StoryJobs jobs;
   jobs.Print(GetTickCount64() + 7000);

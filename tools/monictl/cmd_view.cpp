@@ -36,22 +36,6 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// The status window of the thread (the dialog made by PrStartView), shown or not.
-HWND StatusWindowOf(DWORD threadId) {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      threadId,
-      [](HWND window, LPARAM param) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770") return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
 // Waits up to `ms` (in steps, until `stop`) for `done`.
 template <typename F>
 bool WaitUntil(F done, DWORD ms, const std::atomic<bool>& stop) {
@@ -69,7 +53,7 @@ void Watch(DWORD windowThread, const std::wstring& screenshot, double closeAfter
   const ULONGLONG start = GetTickCount64();
   if (!screenshot.empty()) {
     HWND window = nullptr;
-    const bool shown = WaitUntil([&] { return (window = StatusWindowOf(windowThread)) && IsWindowVisible(window); }, 10000, stop);
+    const bool shown = WaitUntil([&] { return (window = moni::picture::DialogOfThread(windowThread)) && IsWindowVisible(window); }, 10000, stop);
     if (shown) {
       WaitUntil([] { return false; }, kFirstStatusMs, stop);
       const auto saved = moni::picture::SaveWindowPicture(window, screenshot);
@@ -87,7 +71,7 @@ void Watch(DWORD windowThread, const std::wstring& screenshot, double closeAfter
   if (stop.load()) return;
   // Closing as the user would; a type without a close box (progress) ends
   // as it does when the computer goes to sleep.
-  HWND window = StatusWindowOf(windowThread);
+  HWND window = moni::picture::DialogOfThread(windowThread);
   if (!window) return;
   PostMessageW(window, WM_CLOSE, 0, 0);
   if (WaitUntil([&] { return !IsWindow(window); }, 1000, stop)) return;

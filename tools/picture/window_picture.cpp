@@ -104,4 +104,19 @@ SaveResult SavePicture(const Picture& picture, const std::wstring& path) {
 
 SaveResult SaveWindowPicture(HWND window, const std::wstring& path) { return SavePicture(CaptureWindow(window), path); }
 
+HWND DialogOfThread(DWORD threadId) {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      threadId,
+      [](HWND window, LPARAM param) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32770") return TRUE;
+        *reinterpret_cast<HWND*>(param) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 }  // namespace moni::picture

@@ -25,6 +25,11 @@ Picture CaptureWindow(HWND window);
 // line with room for its frame.
 bool TextFits(HWND control);
 
+// The first dialog (class "#32770") among a thread's top-level windows, shown
+// or not; null when the thread has none. A window that an export opens on a
+// thread of the caller's is found this way.
+HWND DialogOfThread(DWORD threadId);
+
 // What SaveWindowPicture and SavePicture found.
 enum class SaveResult { kSaved, kBlank, kNotWritten };
 
