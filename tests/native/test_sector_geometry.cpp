@@ -2,7 +2,7 @@
 // each value and the rounded points.
 #include <gtest/gtest.h>
 
-#include "ui/status/sector_geometry.h"
+#include "ui/common/sector_geometry.h"
 
 namespace {
 

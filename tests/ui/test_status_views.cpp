@@ -19,7 +19,7 @@
 #include "platform/text_core.h"
 #include "status/status_decode.h"
 #include "ui/status/ink_tank_control.h"
-#include "ui/status/sector_graph.h"
+#include "ui/common/sector_graph.h"
 #include "view_gallery.h"
 #include "window_support.h"
 

@@ -9,7 +9,7 @@
 #include "picture/window_picture.h"
 #include "platform/text.h"
 #include "status/status_info.h"
-#include "ui/status/sector_graph.h"
+#include "ui/common/sector_graph.h"
 
 namespace moni::gallery {
 namespace {

@@ -19,7 +19,7 @@
 #include "status/status_decode.h"
 #include "ui/inkorder/order_dialog_core.h"
 #include "ui/inkorder/order_info_core.h"
-#include "ui/status/sector_graph.h"
+#include "ui/common/sector_graph.h"
 
 namespace moni::inkorder {
 

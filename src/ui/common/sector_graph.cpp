@@ -1,10 +1,10 @@
-#include "ui/status/sector_graph.h"
+#include "ui/common/sector_graph.h"
 
 #include <algorithm>
 
 #include "foundation/debug_log.h"
-#include "ui/status/paint_support.h"
-#include "ui/status/sector_geometry.h"
+#include "ui/common/window_paint.h"
+#include "ui/common/sector_geometry.h"
 
 namespace {
 constexpr COLORREF kMarkerColour = RGB(255, 102, 0);

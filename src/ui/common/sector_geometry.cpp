@@ -1,4 +1,4 @@
-#include "ui/status/sector_geometry.h"
+#include "ui/common/sector_geometry.h"
 
 #include <cmath>
 
