@@ -1,6 +1,6 @@
 // The status window's actions against printers of the tests' own: the
-// cancel button in the detail type, the job reset's retries on a busy print
-// server, the close button while a job is known, the support
+// cancel button in the detail and pop-up types, the job reset's retries on a
+// busy print server, the close button while a job is known, the support
 // button, tip help without a help file, the printing preferences' one caller
 // at a time and the job queue without a printer name; pictures of the
 // stand-in dialogs and the version dialog in both languages.
@@ -17,6 +17,7 @@
 #include "api/driver_dialogs.h"
 #include "api/start_view.h"
 #include "foundation/base_info.h"
+#include "foundation/printer_settings_core.h"
 #include "foundation/registry_key.h"
 #include "foundation/request_block.h"
 #include "foundation/target_keys.h"
@@ -24,6 +25,7 @@
 #include "kit.h"
 #include "platform/files.h"
 #include "platform/spooler.h"
+#include "platform/text.h"
 #include "resources.h"
 #include "ui/status/stand_in_dialog.h"
 #include "window_support.h"
@@ -248,6 +250,36 @@ TEST_F(StatusActions, InkCancelInTheDetailTypeSendsRsAndCancelsNoJob) {
   EXPECT_EQ(CountLines(Journal(), {" BQSend ", "0x10000005 5\r"}), commands + 1);
   EXPECT_EQ(Deletes(), deletes) << "no job cancelled";
   EXPECT_FALSE(thread->Finish(0)) << "the window stays";
+  Close(*thread);
+}
+
+// Behind a "D4" print server the pop-up keeps the printer's own button: it
+// resets the job on the network channel instead of sending "rs", and cancels it.
+TEST_F(StatusActions, InkCancelInThePopUpTypeResetsTheJobAndCancelsIt) {
+  Scenario(kInkCancel, true);
+  Job(33, "1:4A4F4233");
+  {  // every condition pops up: the progress window of the job turns into a pop-up
+    std::wstring key;
+    ASSERT_EQ(GetTargetPrnKey(printer, false, key), 0);
+    CRegistryKey notify;
+    ASSERT_TRUE(notify.Open(HKEY_CURRENT_USER, key + L"\\" + moni::ToWide(settings::kNotifyKey), true, KEY_SET_VALUE));
+    for (int code = 0; code < 128; ++code) notify.SetDword(moni::ToWide(settings::NotifyValueName(code)), 1);
+  }
+  const auto block = JobBlock(33);
+  auto thread = Open(3, &block);
+  ASSERT_TRUE(WaitFor([&] { return lastStatus == 5; }, 10000));
+  HWND window = StatusWindowOf(thread->id());
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return MainButton(window) == L"Cancel"; }, 10000)) << MainButton(window) << " type " << lastType;
+  EXPECT_EQ(lastType, 1);
+  const size_t resets = Sends("0x00000004"), rs = CountLines(Journal(), {" BQSend ", "0x10000005 5\r"});
+  const size_t deletes = Deletes();
+  Press(window, IDOK);
+  ASSERT_TRUE(WaitFor([&] { return Sends("0x00000004") == resets + 1; }, 5000)) << "the reset on the print server";
+  ASSERT_TRUE(WaitFor([&] { return Deletes() > deletes; }, 5000)) << "the job cancelled";
+  Sleep(500);  // an "rj:OK;" answer: no resend
+  EXPECT_EQ(Sends("0x00000004"), resets + 1);
+  EXPECT_EQ(CountLines(Journal(), {" BQSend ", "0x10000005 5\r"}), rs) << "no \"rs\"";
   Close(*thread);
 }
 
