@@ -74,14 +74,6 @@ std::vector<std::uint8_t> JobBlock(DWORD job) {
   return b;
 }
 
-// The status window of a thread: its dialog that no other window owns, shown or not.
-HWND StatusWindowOf(DWORD threadId) {
-  for (HWND window : WindowsOf(GetCurrentProcessId(), L"#32770")) {
-    if (GetWindowThreadProcessId(window, nullptr) == threadId && !GetWindow(window, GW_OWNER)) return window;
-  }
-  return nullptr;
-}
-
 // A window's export on a thread of its own; a window left open by a failed
 // check is ended as on suspend.
 class ViewThread : public DialogThread {
@@ -89,7 +81,7 @@ class ViewThread : public DialogThread {
   using DialogThread::DialogThread;
   ~ViewThread() {
     if (Finish(0)) return;
-    if (HWND window = StatusWindowOf(id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    if (HWND window = picture::DialogOfThread(id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     Finish(10000);
   }
 };
@@ -200,7 +192,7 @@ class StatusActions : public ::testing::Test {
   static void Press(HWND window, int id) { PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   // Ends the window whatever its type (a hidden one ignores its close box).
   void Close(ViewThread& thread) {
-    if (HWND window = StatusWindowOf(thread.id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    if (HWND window = picture::DialogOfThread(thread.id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     ASSERT_TRUE(thread.Finish(10000));
   }
 
@@ -236,7 +228,7 @@ TEST_F(StatusActions, InkCancelInTheDetailTypeSendsRsAndCancelsNoJob) {
   Job(31, "1:4A4F4231");
   auto thread = Open(2);
   ASSERT_TRUE(WaitFor([&] { return lastStatus == 5; }, 10000));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   ASSERT_NE(window, nullptr);
   PostMessageW(window, WM_USERADDJOB, 0, 31);  // a job is known, and stays so
   ASSERT_TRUE(WaitFor([&] { return MainButton(window) == L"Cancel"; }, 5000)) << MainButton(window);
@@ -268,7 +260,7 @@ TEST_F(StatusActions, InkCancelInThePopUpTypeResetsTheJobAndCancelsIt) {
   const auto block = JobBlock(33);
   auto thread = Open(3, &block);
   ASSERT_TRUE(WaitFor([&] { return lastStatus == 5; }, 10000));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(WaitFor([&] { return MainButton(window) == L"Cancel"; }, 10000)) << MainButton(window) << " type " << lastType;
   EXPECT_EQ(lastType, 1);
@@ -289,7 +281,7 @@ TEST_F(StatusActions, BusyPrintServerGetsTheResetThreeTimesMoreAndNoFourth) {
   const auto block = JobBlock(32);
   auto thread = Open(3, &block);
   ASSERT_TRUE(WaitFor([&] { return lastType == 3 && jobShown; }, 10000));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   Sleep(300);
   const size_t before = Sends("0x00000004");
   Press(window, 308);  // stop
@@ -304,7 +296,7 @@ TEST_F(StatusActions, CloseWithAJobStillKnownHidesTheWindow) {
   Job(33, "1:4A4F4231");
   auto thread = Open(2);
   ASSERT_TRUE(WaitFor([&] { return lastStatus == 1; }, 10000));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   // The driver tells the window of a job that waits to be printed.
   PostMessageW(window, WM_USERADDJOB, 0, 33);
   Sleep(500);
@@ -369,7 +361,7 @@ TEST_F(SupportButton, AddressAsksFirstProblemSolverOpensWithoutAsking) {
   {
     auto thread = Open(2, nullptr, datFile);
     ASSERT_TRUE(WaitFor([&] { return lastStatus == 1; }, 10000));
-    HWND window = StatusWindowOf(thread->id());
+    HWND window = picture::DialogOfThread(thread->id());
     Press(window, 386);
     HWND question = Question(thread->id(), 5000);
     ASSERT_NE(question, nullptr) << "asked first";
@@ -395,7 +387,7 @@ TEST_F(SupportButton, AddressAsksFirstProblemSolverOpensWithoutAsking) {
   ASSERT_TRUE(found.SetString(L"KeyFile", solver));
   auto thread = Open(2, nullptr, datFile);
   ASSERT_TRUE(WaitFor([&] { return lastStatus == 1; }, 10000));
-  Press(StatusWindowOf(thread->id()), 386);
+  Press(picture::DialogOfThread(thread->id()), 386);
   ASSERT_TRUE(WaitFor([&] { return Opened().size() == 2; }, 10000)) << "opened without a question";
   EXPECT_EQ(Question(thread->id(), 0), nullptr);
   EXPECT_NE(Opened().back().find("solver.monisolve"), std::string::npos) << Opened().back();
@@ -406,7 +398,7 @@ TEST_F(StatusActions, TipHelpWithoutAHelpFileShowsNothing) {
   datFile = SetupData({{L"ENU", L"HelpFile", L"missing.chm"}, {L"DEU", L"HelpFile", L"missing.chm"}});
   auto thread = Open(2, nullptr, datFile);
   ASSERT_TRUE(WaitFor([&] { return lastStatus == 1; }, 10000));
-  HWND window = StatusWindowOf(thread->id());
+  HWND window = picture::DialogOfThread(thread->id());
   Press(window, 320);
   Sleep(800);
   EXPECT_EQ(ThreadWindows(thread->id()).size(), 1u) << "only the status window";

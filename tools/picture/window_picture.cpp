@@ -111,7 +111,7 @@ HWND DialogOfThread(DWORD threadId) {
       [](HWND window, LPARAM param) -> BOOL {
         wchar_t name[16] = {};
         GetClassNameW(window, name, 16);
-        if (std::wstring(name) != L"#32770") return TRUE;
+        if (std::wstring(name) != L"#32770" || GetWindow(window, GW_OWNER)) return TRUE;
         *reinterpret_cast<HWND*>(param) = window;
         return FALSE;
       },

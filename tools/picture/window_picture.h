@@ -25,9 +25,10 @@ Picture CaptureWindow(HWND window);
 // line with room for its frame.
 bool TextFits(HWND control);
 
-// The first dialog (class "#32770") among a thread's top-level windows, shown
-// or not; null when the thread has none. A window that an export opens on a
-// thread of the caller's is found this way.
+// The first dialog (class "#32770") among a thread's top-level windows that no
+// other window owns, shown or not; null when the thread has none. A window that
+// an export opens on a thread of the caller's is found this way, not the
+// message boxes and dialogs it opens in turn.
 HWND DialogOfThread(DWORD threadId);
 
 // What SaveWindowPicture and SavePicture found.
