@@ -28,63 +28,13 @@
 #include "platform/text.h"
 #include "resources.h"
 #include "ui/status/stand_in_dialog.h"
+#include "status_window_fixture.h"
 #include "window_support.h"
 
 namespace moni::test {
 namespace {
 
-constexpr char kInks[] = "0F0D03" "030150" "04025A" "050355" "01003C";
-const std::string kReady = std::string("010104") + kInks;             // status 1: Close
 const std::string kInkCancel = std::string("010100" "020106") + kInks;  // status 5: Cancel (1606), Move Cartridge Holder
-
-std::string Hex(const std::string& fields) {
-  std::vector<unsigned char> reply = {'@', 'B', 'D', 'C', ' ', 'S', 'T', '2', '\r', '\n', 0, 0};
-  for (size_t i = 0; i + 1 < fields.size(); i += 2)
-    reply.push_back(static_cast<unsigned char>(std::strtoul(fields.substr(i, 2).c_str(), nullptr, 16)));
-  reply[10] = static_cast<unsigned char>((reply.size() - 12) & 0xFF);
-  reply[11] = static_cast<unsigned char>((reply.size() - 12) >> 8);
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char b : reply) out += std::string{digits[b >> 4], digits[b & 15]};
-  return out;
-}
-
-// The request a driver hands over for a job: its id and option 1.
-std::vector<std::uint8_t> JobBlock(DWORD job) {
-  using namespace moni::request;
-  const std::string id = std::to_string(job) + '\0', option = std::string("1") + '\0';
-  const size_t data = kHeaderSize + 2 * kEntrySize;
-  std::vector<std::uint8_t> b(data + id.size() + option.size());
-  auto put = [&](size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  };
-  put(0, static_cast<std::uint32_t>(b.size()));
-  put(4, static_cast<std::uint32_t>(kHeaderSize));
-  put(8, static_cast<std::uint32_t>(2 * kEntrySize));
-  put(16, 2);
-  put(20, static_cast<std::uint32_t>(id.size() + option.size()));
-  put(kHeaderSize, static_cast<std::uint32_t>(data));
-  put(kHeaderSize + 4, static_cast<std::uint32_t>(id.size()));
-  put(kHeaderSize + 8, kKeyJobId);
-  put(kHeaderSize + kEntrySize, static_cast<std::uint32_t>(data + id.size()));
-  put(kHeaderSize + kEntrySize + 4, static_cast<std::uint32_t>(option.size()));
-  put(kHeaderSize + kEntrySize + 8, kKeyOption);
-  std::copy(id.begin(), id.end(), b.begin() + static_cast<std::ptrdiff_t>(data));
-  std::copy(option.begin(), option.end(), b.begin() + static_cast<std::ptrdiff_t>(data + id.size()));
-  return b;
-}
-
-// A window's export on a thread of its own; a window left open by a failed
-// check is ended as on suspend.
-class ViewThread : public DialogThread {
- public:
-  using DialogThread::DialogThread;
-  ~ViewThread() {
-    if (Finish(0)) return;
-    if (HWND window = picture::DialogOfThread(id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    Finish(10000);
-  }
-};
 
 // The caption of the window's main button (control 1 of a sub-view).
 std::wstring MainButton(HWND window) {
@@ -108,35 +58,15 @@ size_t CountLines(const std::string& text, const std::vector<std::string>& parts
   return n;
 }
 
-class StatusActions : public ::testing::Test {
+class StatusActions : public StatusWindowFixture {
  protected:
   void SetUp() override {
-    folder = kit::MakeScenarioFolder(TempFolder() + L"bqsim_" + UniqueTestName());
-    jobFolder = TempFolder() + L"pgsim_" + UniqueTestName();
-    CreateDirectoryW(jobFolder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"PGSIM_DIR", jobFolder.c_str());
-    jobs = std::make_unique<JobList>(jobFolder + L"\\jobs.ini");
-    spooler::SetJobSource(jobs.get());
-    printer = L"Actions " + UniqueTestName();
-    port = L"USB4" + std::to_wstring(GetCurrentProcessId() % 90 + 10);
-    ASSERT_TRUE(kit::AddPrinter(printer, kit::kDriver, port));
+    Prepare(L"Actions ", L"USB4");
+    if (HasFatalFailure()) return;
     Scenario(kReady);
     // No tray icon question: the status program would ask it in a process of its own.
-    ASSERT_GE(CBaseInfo::Instance().SetPrinterInformation(printer, kit::kDriver, port, kit::kModelID, L"", L""), 0);
-    std::wstring key;
-    ASSERT_EQ(GetTargetPrnKey(printer, false, key), 0);
-    CRegistryKey values;
-    ASSERT_TRUE(values.Open(HKEY_CURRENT_USER, key, false, KEY_SET_VALUE));
-    ASSERT_TRUE(values.SetDword(L"TrayIconEnable", 0));
-  }
-  void TearDown() override {
-    spooler::SetJobSource(nullptr);
-    jobs.reset();
-    RemoveTargetKeysOf(printer);
-    kit::DeletePrinter(printer);
-    SetEnvironmentVariableW(L"PGSIM_DIR", nullptr);
-    kit::RemoveScenarioFolder(folder);
-    kit::RemoveScenarioFolder(jobFolder);
+    MakePrinterKey();
+    SetKeyValue(L"TrayIconEnable", 0);
   }
 
   // The printer answers every status read with one reply; `network`: it is
@@ -144,7 +74,7 @@ class StatusActions : public ::testing::Test {
   void Scenario(const std::string& fields, bool network = false) {
     std::string text = std::string("[Printer]\nDeviceID=MFG:TALMER;CMD:ESCPL2,BDC") + (network ? ",D4" : "") +
                        ";MDL:SMP-100;\nChannels=" + (network ? "0x00000004:0x8007," : "") +
-                       "0x10000005:0x0007\nAdvance=call\nAtEnd=stay\nReply1=" + Hex(fields) + "\n";
+                       "0x10000005:0x0007\nAdvance=call\nAtEnd=stay\nReply1=" + Hex(Reply(fields)) + "\n";
     if (network) text += "[Network]\nAgent=" + kit::AgentAddress() + "\n";
     ASSERT_TRUE(kit::WriteScenario(kit::kOpenByPrinter, printer, text));
   }
@@ -159,12 +89,7 @@ class StatusActions : public ::testing::Test {
   }
 
   view::DetailOptions Fast() {
-    view::DetailOptions options;
-    options.statusStartMs = 50;
-    options.statusTickMs = 100;
-    options.commandStartMs = 20;
-    options.progressTimerMs = 300;
-    options.progress.timing = {20, 20, 5, 20};
+    view::DetailOptions options = ShortPeriods();
     options.playSound = [](HMODULE, WORD) { return true; };
     options.onUpdate = [this](const view::UpdateNote& note) {
       if (note.reason == 4) lastStatus = note.statusNo;
@@ -217,8 +142,7 @@ class StatusActions : public ::testing::Test {
   // Jobs the progress meter asked to delete.
   size_t Deletes() const { return CountLines(JobJournal(), {"TLMA_SetJobInfo", " 201 0x00000003 "}); }
 
-  std::wstring folder, jobFolder, printer, port, datFile;
-  std::unique_ptr<JobList> jobs;
+  std::wstring datFile;
   std::atomic<int> lastStatus{0}, lastType{0};
   std::atomic<bool> jobShown{false};
 };

@@ -32,6 +32,7 @@
 #include "platform/spooler.h"
 #include "resources.h"
 #include "ui/prefs/entry_icon_dlg.h"
+#include "status_window_fixture.h"
 #include "window_support.h"
 
 namespace moni::test {
@@ -39,49 +40,13 @@ namespace {
 
 using moni::view::UpdateNote;
 
-// Status replies of the sample model: the fields after the header.
-constexpr char kInks[] = "0F0D03" "030150" "04025A" "050355" "01003C";
-const std::string kReady = std::string("010104") + kInks;             // status 1
+// More status replies of the sample model (fields after the header).
 const std::string kPaperOut = std::string("010100" "020101") + kInks;  // status 18
 const std::string kInkLow = std::string("010104" "040113") + "0F0D03" "030146" "04023C" "050341" "01000C";  // status 20
-
-std::vector<BYTE> Reply(const std::string& fields) {
-  std::vector<BYTE> reply = {'@', 'B', 'D', 'C', ' ', 'S', 'T', '2', '\r', '\n', 0, 0};
-  for (size_t i = 0; i + 1 < fields.size(); i += 2) reply.push_back(static_cast<BYTE>(std::strtoul(fields.substr(i, 2).c_str(), nullptr, 16)));
-  reply[10] = static_cast<BYTE>((reply.size() - 12) & 0xFF);
-  reply[11] = static_cast<BYTE>((reply.size() - 12) >> 8);
-  return reply;
-}
-std::string Hex(const std::vector<BYTE>& bytes) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string out;
-  for (BYTE b : bytes) {
-    out += digits[b >> 4];
-    out += digits[b & 15];
-  }
-  return out;
-}
 
 void Put(std::vector<std::uint8_t>& b, size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-// The request a driver hands over for a job: its id and option.
-std::vector<std::uint8_t> JobBlock(DWORD job, DWORD option) {
-  return request::WriteBlock({{moni::request::kKeyJobId, std::to_string(job) + std::string(1, '\0')},
-                {moni::request::kKeyOption, std::to_string(option) + std::string(1, '\0')}});
-}
-
-// A window's export on a thread of its own; a window still open when the
-// test leaves (a failed check) is ended as on suspend, whatever its type.
-class ViewThread : public DialogThread {
- public:
-  using DialogThread::DialogThread;
-  ~ViewThread() {
-    if (Finish(0)) return;
-    if (HWND window = picture::DialogOfThread(id())) PostMessageW(window, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    Finish(10000);
-  }
-};
 
 int ThreadCount() {
   KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
@@ -106,18 +71,11 @@ struct Seen {
   ULONGLONG tick;
 };
 
-class StatusWindow : public ::testing::Test {
+class StatusWindow : public StatusWindowFixture {
  protected:
   void SetUp() override {
-    folder = kit::MakeScenarioFolder(TempFolder() + L"bqsim_" + UniqueTestName());
-    jobFolder = TempFolder() + L"pgsim_" + UniqueTestName();
-    CreateDirectoryW(jobFolder.c_str(), nullptr);
-    SetEnvironmentVariableW(L"PGSIM_DIR", jobFolder.c_str());
-    jobs = std::make_unique<JobList>(jobFolder + L"\\jobs.ini");
-    spooler::SetJobSource(jobs.get());
-    printer = L"Window " + UniqueTestName();
-    port = L"USB3" + std::to_wstring(GetCurrentProcessId() % 90 + 10);
-    ASSERT_TRUE(kit::AddPrinter(printer, kit::kDriver, port));
+    Prepare(L"Window ", L"USB3");
+    if (HasFatalFailure()) return;
     WriteScenario(kReady);
     // The sample model enables the tray icon and the low-ink reminder: every
     // opening would ask the tray icon question, and a low ink would show the
@@ -126,15 +84,6 @@ class StatusWindow : public ::testing::Test {
     MakePrinterKey();
     SetKeyValue(L"TrayIconEnable", 0);
     SetKeyValue(inkorder::kIoEnablePopup, 0);
-  }
-  void TearDown() override {
-    spooler::SetJobSource(nullptr);
-    jobs.reset();
-    RemoveTargetKeysOf(printer);
-    kit::DeletePrinter(printer);
-    SetEnvironmentVariableW(L"PGSIM_DIR", nullptr);
-    kit::RemoveScenarioFolder(folder);
-    kit::RemoveScenarioFolder(jobFolder);
   }
 
   // The printer answers every status read with one reply (fields in hex), or
@@ -153,33 +102,14 @@ class StatusWindow : public ::testing::Test {
     ASSERT_TRUE(WritePrivateProfileStringW(printer.c_str(), std::to_wstring(job).c_str(), L"RAW", (jobFolder + L"\\jobs.ini").c_str()));
   }
 
-  std::wstring PrinterKey() const {
-    std::wstring path;
-    return GetTargetPrnKey(printer, false, path) == 0 ? path : std::wstring();
-  }
-  void SetKeyValue(const wchar_t* name, DWORD value) {
-    CRegistryKey key;
-    ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, PrinterKey(), false, KEY_SET_VALUE)) << "no printer key yet";
-    ASSERT_TRUE(key.SetDword(name, value));
-  }
   DWORD KeyValue(const wchar_t* name) {
     CRegistryKey key;
     return key.Open(HKEY_CURRENT_USER, PrinterKey()) ? key.QueryDword(name) : static_cast<DWORD>(-1);
   }
-  // The printer's key with its defaults, as the first export call makes it.
-  void MakePrinterKey() {
-    ASSERT_GE(CBaseInfo::Instance().SetPrinterInformation(printer, kit::kDriver, port, kit::kModelID, L"", L""), 0);
-    ASSERT_FALSE(PrinterKey().empty());
-  }
 
-  // Short periods: the status every 0.5 s (the sample's 5 s local period in ticks of 100 ms).
+  // Short periods; the sounds and updates recorded.
   view::DetailOptions Fast() {
-    view::DetailOptions options;
-    options.statusStartMs = 50;
-    options.statusTickMs = 100;
-    options.commandStartMs = 20;
-    options.progressTimerMs = 300;
-    options.progress.timing = {20, 20, 5, 20};
+    view::DetailOptions options = ShortPeriods();
     options.playSound = [this](HMODULE, WORD id) {
       std::lock_guard lock(m_lock);
       sounds.push_back(id);
@@ -244,8 +174,6 @@ class StatusWindow : public ::testing::Test {
     ASSERT_TRUE(thread.Finish(10000));
   }
 
-  std::wstring folder, jobFolder, printer, port;
-  std::unique_ptr<JobList> jobs;
   std::mutex m_lock;
   std::vector<Seen> seen;
   std::vector<WORD> sounds;
