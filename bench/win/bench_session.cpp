@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_printer.h"
 #include "api/monicore.h"
 #include "comm/bqapi.h"
 #include "comm/bqapi_library.h"
@@ -160,16 +161,6 @@ bool TimeDirectStatus(const std::string& name, int calls, const Stopwatch& clock
   return ok;
 }
 
-void RemoveTargetKeys(const std::wstring& printer) {
-  std::wstring path;
-  while (GetTargetPrnKey(printer, false, path) == 0) {
-    CRegistryKey parent;
-    if (!parent.Open(HKEY_CURRENT_USER, moni::targetkeys::ParentPath(false), false, KEY_ALL_ACCESS) ||
-        !parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)))
-      return;
-  }
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -248,7 +239,7 @@ int wmain(int argc, wchar_t** argv) {
       rc = failures == 0 ? 0 : 1;
     }
   }
-  RemoveTargetKeys(printer);
+  moni::bench::RemoveTargetKeys(printer);
   moni::kit::DeletePrinter(printer);
   moni::kit::RemoveScenarioFolder(folder);
   return rc;

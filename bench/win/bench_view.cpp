@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_printer.h"
 #include "api/start_view.h"
 #include "foundation/base_info.h"
 #include "foundation/registry_key.h"
@@ -111,16 +112,6 @@ bool QuietPrinterKey(const moni::api::ViewArguments& args) {
          key.SetDword(L"TrayIconEnable", 0) && key.SetDword(moni::inkorder::kIoEnablePopup, 0);
 }
 
-void RemoveTargetKeys(const std::wstring& printer) {
-  std::wstring path;
-  while (GetTargetPrnKey(printer, false, path) == 0) {
-    CRegistryKey parent;
-    if (!parent.Open(HKEY_CURRENT_USER, moni::targetkeys::ParentPath(false), false, KEY_ALL_ACCESS) ||
-        !parent.DeleteTree(path.substr(path.rfind(L'\\') + 1)))
-      return;
-  }
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -181,7 +172,7 @@ int wmain(int argc, wchar_t** argv) {
     }
   }
   moni::kit::DeletePrinter(args.printer);
-  RemoveTargetKeys(args.printer);
+  moni::bench::RemoveTargetKeys(args.printer);
   moni::kit::RemoveScenarioFolder(folder);
   return rc;
 }
