@@ -538,23 +538,13 @@ TEST_F(Prefs, ItemCountAndItemTextsFromTheResourceLibrary) {
 TEST_F(Prefs, MonictlOpensTheDialogAndPrintsBeforeAndAfter) {
   SetValue(L"SoundNotifyEnable", 1);
   TempFile output(L"monictl_prefs_", L".json");
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  KernelHandle out(CreateFileW(output.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-  ASSERT_TRUE(out.valid());
-  std::wstring command = L"\"" + kit::ProgramFolder() + L"monictl.exe\" prefs \"" + printer + L"\" --json";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out.get();
-  startup.hStdError = out.get();
-  PROCESS_INFORMATION process = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
-  KernelHandle processHandle(process.hProcess), thread(process.hThread);
-  out.reset();
+  const KernelHandle processHandle =
+      StartWithOutput(kit::ProgramFolder() + L"monictl.exe", L"prefs \"" + printer + L"\" --json", output.path());
+  ASSERT_TRUE(processHandle.valid());
 
   HWND dialog = nullptr;
   ASSERT_TRUE(WaitFor([&] {
-    for (HWND w : WindowsOf(process.dwProcessId, L"#32770")) if (GetDlgItem(w, kList) && IsWindowVisible(w)) dialog = w;
+    for (HWND w : WindowsOf(GetProcessId(processHandle.get()), L"#32770")) if (GetDlgItem(w, kList) && IsWindowVisible(w)) dialog = w;
     return dialog != nullptr;
   }, 15000));
   Press(dialog, kSound);

@@ -618,19 +618,9 @@ TEST_F(StatusWindow, MonictlViewOpensTheWindowAndPrintsTheResult) {
     std::wstring options = c.options;
     const size_t slot = options.find(L"%s");
     if (slot != std::wstring::npos) options.replace(slot, 2, picture.path());
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    KernelHandle out(CreateFileW(output.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(out.valid());
-    std::wstring command = L"\"" + kit::ProgramFolder() + L"monictl.exe\" view \"" + printer + L"\" " + options;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out.get();
-    startup.hStdError = out.get();
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process));
-    KernelHandle processHandle(process.hProcess), thread(process.hThread);
-    out.reset();
+    const KernelHandle processHandle =
+        StartWithOutput(kit::ProgramFolder() + L"monictl.exe", L"view \"" + printer + L"\" " + options, output.path());
+    ASSERT_TRUE(processHandle.valid());
     ASSERT_EQ(WaitForSingleObject(processHandle.get(), 20000), WAIT_OBJECT_0) << c.options;
     DWORD exitCode = 9;
     GetExitCodeProcess(processHandle.get(), &exitCode);

@@ -77,6 +77,27 @@ inline bool WriteTextFile(const std::wstring& path, const std::string& bytes) {
          written == bytes.size();
 }
 
+// Starts a program of the tree (`commandLine` after its quoted path) with its
+// output and errors going to the file `outputPath`; the process, or an
+// invalid handle when it could not be started.
+inline KernelHandle StartWithOutput(const std::wstring& program, const std::wstring& commandLine,
+                                    const std::wstring& outputPath) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  KernelHandle out(CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+  if (!out.valid()) return KernelHandle();
+  std::wstring command = L"\"" + program + L"\" " + commandLine;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out.get();
+  startup.hStdError = out.get();
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+    return KernelHandle();
+  KernelHandle thread(process.hThread);
+  return KernelHandle(process.hProcess);
+}
+
 // Removes every target key of the printer (TLLTarget), as a test leaves the
 // registry; a key that cannot be removed fails the test.
 inline void RemoveTargetKeysOf(const std::wstring& printer) {

@@ -119,7 +119,10 @@ INT_PTR CALLBACK CSubView::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LP
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wParam);
-      const bool highlight = message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == 388;
+      // The ink-order text (388) stands on the highlight while it can be
+      // clicked; disabled, its grey text would not be readable on it.
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      const bool highlight = message == WM_CTLCOLORSTATIC && GetDlgCtrlID(control) == 388 && IsWindowEnabled(control);
       SetBkColor(dc, highlight ? kHighlight : RGB(255, 255, 255));
       return reinterpret_cast<INT_PTR>(highlight ? self->m_highlightBrush.get() : self->m_whiteBrush.get());
     }
@@ -132,7 +135,10 @@ void DrawHighlightButton(const DRAWITEMSTRUCT& item) {
   CPaintBuffer buffer(item.hDC, item.rcItem);
   HDC dc = buffer.dc();
   RECT r = item.rcItem;
-  GdiHandle brush(CreateSolidBrush(kHighlight));
+  // A disabled button loses its colour: grey text on the highlight is not
+  // readable, and a coloured button looks as if it could be pressed.
+  const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+  GdiHandle brush(CreateSolidBrush(disabled ? GetSysColor(COLOR_BTNFACE) : kHighlight));
   FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
   FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
   if (item.itemState & ODS_SELECTED) OffsetRect(&r, 1, 1);
@@ -140,7 +146,7 @@ void DrawHighlightButton(const DRAWITEMSTRUCT& item) {
   GetWindowTextW(item.hwndItem, text, 256);
   SelectedObject font(dc, ParentFont(item.hwndItem));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, (item.itemState & ODS_DISABLED) ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 0));
+  SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 0));
   DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
   if (item.itemState & ODS_FOCUS) {
     RECT focus = item.rcItem;
